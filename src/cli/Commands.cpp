@@ -2,15 +2,11 @@
 
 namespace quillan::cli {
 
-// Defined in the Cmd*.cpp files.
-int runNew(const std::vector<std::string>& args, CommandIo io);
-int runCheck(const std::vector<std::string>& args, CommandIo io);
+// Each command is defined in its own Cmd*.cpp file.
 
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> list = {
-        {"new", "new --name NAME --folder DIR --band 868|900|2.4 --channel C --group G", runNew},
-        {"check", "check FILE", runCheck},
     };
     return list;
 }
