@@ -276,7 +276,9 @@ void TarnDoc::linkAfterLoad()
     }
     if (m_root != nullptr) {
         if (Site* site = m_root->activeSite()) {
-            applySite(*site);
+            // Re-applying the stored site changes nothing the file holds: a file that was
+            // just opened is not modified by it.
+            applySiteToNodes(*site);
         }
     }
     if (m_pathChanged) {
@@ -287,12 +289,17 @@ void TarnDoc::linkAfterLoad()
 
 void TarnDoc::applySite(Site& site)
 {
+    applySiteToNodes(site);
+    m_modified = true;
+}
+
+void TarnDoc::applySiteToNodes(Site& site)
+{
     for (size_t i = 0; i < m_nodes.size(); ++i) {
         m_nodes[i]->applySite(site, static_cast<uint32_t>(i));
     }
     treeChanged();
     rootChanged();
-    m_modified = true;
 }
 
 DocumentStatus TarnDoc::createProject(const NewProjectValues& values)

@@ -131,6 +131,7 @@ public:
 
 private:
     void correctPath(const std::string& realPath);
+    void applySiteToNodes(Site& site);
     void appendNode(std::unique_ptr<Node> node);
     void treeChanged();
     void rootChanged();
