@@ -13,6 +13,7 @@ namespace quillan {
 class Export;
 class Import;
 class ProjectContext;
+class SerialPortDefinition;
 class Site;
 
 enum NodeKind : uint32_t { kindProjectRoot = 0, kindGateway = 1, kindModbusModule = 2 };
@@ -93,6 +94,14 @@ public:
     virtual void unlinkNode(const Node& /*node*/) {}
     // Deletes what unlinking set aside.
     virtual void clearCompiled() {}
+
+    // Counters and ports a gateway keeps for its modules.
+    [[nodiscard]] virtual int32_t nextModbusModuleNumber() { return -1; }
+    virtual void setModbusModuleNumber(int32_t /*number*/) {}
+    [[nodiscard]] virtual uint16_t nextModuleId() { return 0xFFFF; }
+    [[nodiscard]] virtual SerialPortDefinition* getPort0() const { return nullptr; }
+    [[nodiscard]] virtual SerialPortDefinition* getPort1() const { return nullptr; }
+    [[nodiscard]] virtual SerialPortDefinition* getPort2() const { return nullptr; }
 
     // Points.
     [[nodiscard]] virtual uint32_t nextTagNumber() { return 0xFFFFFFFF; }

@@ -4,7 +4,9 @@
 
 namespace quillan {
 
+class MBModule;
 class Site;
+struct ModbusModuleSettings;
 
 enum class MessageIcon { information, warning, error, question };
 enum class MessageButtons { ok, okCancel, yesNo, yesNoCancel };
@@ -23,6 +25,13 @@ public:
     // The site dialog on a copy of a site ("New Site", or "Edit Site" when editing); true on
     // OK with the copy holding the result.
     [[nodiscard]] virtual bool editSite(Site& /*site*/, bool /*editing*/) { return false; }
+    // The Modbus module's property sheet, opened on settings taken from the module; true on
+    // OK with the settings to apply.
+    [[nodiscard]] virtual bool editModbusModule(MBModule& /*module*/,
+                                                ModbusModuleSettings& /*settings*/)
+    {
+        return false;
+    }
 };
 
 } // namespace quillan
