@@ -129,7 +129,7 @@ std::string importDetail(const ImportRecord& record, uint16_t deviceType)
         return strprintf("       RF REFRESH TIME: ADDR: 0x%04X",
                          unsigned{NodeAddressDetails::decode(d).address});
     case SourceType::rocLink:
-        // The gateway's ROC link master always sits on the RTU port.
+        // The record names no port; ROC link imports are reported on COM3.
         return strprintf("       PORT: %u, ROCLINK MASTER IMPORT", 3u);
     case SourceType::modbusWrite:
         break;
