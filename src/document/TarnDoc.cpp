@@ -3,6 +3,8 @@
 #include "document/AtomicFile.h"
 #include "document/DocumentObserver.h"
 #include "document/ProjectPath.h"
+#include "gateway/ZAVGateway.h"
+#include "model/MBModule.h"
 #include "model/Archive.h"
 #include "model/ByteStream.h"
 #include "model/Text.h"
@@ -320,6 +322,27 @@ DocumentStatus TarnDoc::createProject(const NewProjectValues& values)
     treeChanged();
     applySite(*m_root->activeSite());
 
+    if (values.gateway) {
+        const NewGatewayValues& g = *values.gateway;
+        ZAVGateway& gateway = createGateway(*m_root->activeSite(), g.txPowerIndex);
+        gateway.setName(g.name);
+        if (SerialPortDefinition* config = gateway.port(0)) {
+            config->protocol = g.configPortModbus ? protocolModbusSlave : protocolDebug;
+        }
+        if (SerialPortDefinition* rtu = gateway.port(2)) {
+            rtu->protocol = protocolModbusSlave;
+            rtu->recordWord10 = static_cast<uint16_t>(
+                (rtu->recordWord10 & ~(portFlagRs485 | portFlagExtended)) |
+                (g.rtuRs485 ? portFlagRs485 : 0) | (g.slaveId > 247 ? portFlagExtended : 0));
+            rtu->baudRate = g.baudRate;
+            rtu->recordWord8 = g.slaveId;
+        }
+        treeChanged();
+        if (m_observer != nullptr) {
+            m_observer->openNode(gateway, 4);
+        }
+    }
+
     m_modified = true;
     return saveDocument(folder + toNativeText(values.name) + ".zavproj");
 }
@@ -328,6 +351,73 @@ void TarnDoc::appendNode(std::unique_ptr<Node> node)
 {
     node->setContext(this);
     m_nodes.push_back(std::move(node));
+}
+
+ZAVGateway& TarnDoc::createGateway(Site& site, uint16_t powerLevel)
+{
+    const auto number = static_cast<int32_t>(++m_gatewayCounter);
+    const uint32_t id = m_nextNodeId++;
+    const uint16_t group = site.allocateGroup();
+    auto gateway = std::make_unique<ZAVGateway>(number, group, id, m_defaultConfigPortMode);
+    if (group > 998) {
+        m_notifications.outputLine("The 999th group has been created.");
+    }
+    gateway->setChannel(site.getSiteChannel());
+    gateway->setSite(&site);
+    uint16_t flags = powerLevel;
+    if (site.isHighBitRate() == 0) {
+        flags |= radioLowBitRate;
+    }
+    if (site.isAesEnabled()) {
+        flags |= radioAes;
+    }
+    gateway->setRadioFlags(flags);
+    gateway->setRetries(gateway->defaultRetries());
+    ZAVGateway& created = *gateway;
+    appendNode(std::move(gateway));
+    return created;
+}
+
+bool TarnDoc::isFirstSiteActive() const
+{
+    return m_root != nullptr && m_root->currentSite() == 0 && m_root->activeSite() != nullptr;
+}
+
+bool TarnDoc::canInsertGateway() const
+{
+    return isFirstSiteActive() && m_root->activeSite()->getNextGroup() < 1000;
+}
+
+bool TarnDoc::canInsertModbusModule(const Node& selected) const
+{
+    const auto* gateway = dynamic_cast<const ZAVGateway*>(&selected);
+    return isFirstSiteActive() && gateway != nullptr && gateway->hasModuleMasterPort();
+}
+
+ZAVGateway* TarnDoc::insertGateway()
+{
+    Site* site = m_root != nullptr ? m_root->activeSite() : nullptr;
+    if (site == nullptr) {
+        return nullptr;
+    }
+    ZAVGateway& gateway = createGateway(*site, 2);
+    treeChanged();
+    m_modified = true;
+    return &gateway;
+}
+
+bool TarnDoc::insertModbusModule(Node& selected)
+{
+    auto module = std::make_unique<MBModule>(m_nextNodeId++);
+    const Node& added = *module;
+    auto* gateway = dynamic_cast<ZAVGateway*>(&selected);
+    const bool accepted = gateway != nullptr && gateway->addChild(std::move(module));
+    if (accepted && m_observer != nullptr) {
+        m_observer->nodeChanged(added);
+    }
+    treeChanged();
+    m_modified = true;
+    return accepted;
 }
 
 void TarnDoc::insertSite()
@@ -355,6 +445,9 @@ void TarnDoc::deleteNode(Node& node)
     if (it != m_nodes.end()) {
         doomed = std::move(*it);
         m_nodes.erase(it);
+    } else if (auto* gateway = dynamic_cast<ZAVGateway*>(node.getParent())) {
+        // A module: held here until every node has forgotten it.
+        doomed = gateway->takeChild(node);
     }
     for (size_t i = 1; i < m_nodes.size(); ++i) {
         m_nodes[i]->unlinkNode(node);

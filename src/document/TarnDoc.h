@@ -18,6 +18,7 @@ class Archive;
 class ByteSource;
 class DocumentObserver;
 class Import;
+class ZAVGateway;
 
 // Outcome of opening or saving a project file: the user's message and the cause behind it.
 struct DocumentStatus {
@@ -89,6 +90,15 @@ public:
 
     // Project commands.
     void insertSite();
+    // A new gateway in the active site; none when there is no active site.
+    ZAVGateway* insertGateway();
+    // Offers a new Modbus module to the node; true when it was accepted.
+    bool insertModbusModule(Node& selected);
+    // Whether the Insert menu offers a gateway (the root being selected) or a Modbus module
+    // (the node being selected).
+    [[nodiscard]] bool canInsertGateway() const;
+    [[nodiscard]] bool canInsertModbusModule(const Node& selected) const;
+    [[nodiscard]] bool isFirstSiteActive() const;
     void deleteNode(Node& node);
     void removeSite(Site& site);
     void editSite(Site& site);
@@ -133,6 +143,7 @@ private:
     void correctPath(const std::string& realPath);
     void applySiteToNodes(Site& site);
     void appendNode(std::unique_ptr<Node> node);
+    ZAVGateway& createGateway(Site& site, uint16_t powerLevel);
     void treeChanged();
     void rootChanged();
 

@@ -24,7 +24,7 @@ enum ImportSourceType : int16_t {
     sourceRocLink = 9,
 };
 
-enum PointFormat : int16_t { formatShort = 0, formatLong = 1, formatFloat = 2 };
+enum ValueFormat : int16_t { formatShort = 0, formatLong = 1, formatFloat = 2 };
 
 inline constexpr size_t kImportRecordSize = 24;
 using Details = std::array<uint8_t, 6>;

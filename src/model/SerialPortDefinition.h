@@ -9,7 +9,7 @@
 
 namespace quillan {
 
-enum PortProtocol : uint8_t {
+enum SerialProtocol : uint8_t {
     protocolDisabled = 0,
     protocolDebug = 1,
     protocolModbusSlave = 2,
