@@ -9,10 +9,10 @@ namespace quillan {
 
 enum class SettingsStatus : int {
     ok = 0,
-    cannotOpen,   // the settings key could not be opened or created
-    notOpen,      // a read or write outside open()/close()
-    writeFailed,  // the store refused or lost a write
-    damaged,      // the stored data cannot be read; left untouched
+    cannotOpen,  // the settings key could not be opened or created
+    notOpen,     // a read or write outside open()/close()
+    writeFailed, // the store refused or lost a write
+    damaged,     // the stored data cannot be read; left untouched
 };
 
 struct SettingsResult {
@@ -48,8 +48,7 @@ public:
     // A write replaces a value of either type.
     [[nodiscard]] virtual SettingsResult writeText(std::string_view name,
                                                    std::string_view value) = 0;
-    [[nodiscard]] virtual SettingsResult writeNumber(std::string_view name,
-                                                     std::int32_t value) = 0;
+    [[nodiscard]] virtual SettingsResult writeNumber(std::string_view name, std::int32_t value) = 0;
     // Deletes the subkey with all its values and subkeys; a missing subkey is no error.
     [[nodiscard]] virtual SettingsResult removeSubkey(std::string_view name) = 0;
 };

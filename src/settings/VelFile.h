@@ -22,8 +22,8 @@ public:
         shareDenyRead = 0x0030,  // others may write
         shareDenyNone = 0x0040,  // others may read and write
         modeNoInherit = 0x0080,
-        modeCreate = 0x1000,       // create, emptying an existing file
-        modeNoTruncate = 0x2000,   // with modeCreate: keep an existing file's contents
+        modeCreate = 0x1000,     // create, emptying an existing file
+        modeNoTruncate = 0x2000, // with modeCreate: keep an existing file's contents
     };
     enum class SeekOrigin { begin = 0, current = 1, end = 2 };
 

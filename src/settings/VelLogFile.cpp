@@ -95,8 +95,8 @@ LogTime VelLogFile::localTime()
 
 std::string VelLogFile::formatLine(const LogTime& time, const std::string& text)
 {
-    const std::string prefix = strprintf("%02d:%02d:%02d-%03d-", time.hour, time.minute,
-                                         time.second, time.millisecond);
+    const std::string prefix =
+        strprintf("%02d:%02d:%02d-%03d-", time.hour, time.minute, time.second, time.millisecond);
     return strprintf("%s  %s\r\n", prefix.c_str(), text.c_str());
 }
 

@@ -1,10 +1,10 @@
-#include "TestSupport.h"
-#include "settings/MemorySettingsStore.h"
 #include "settings/ProjectSettings.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
+#include "settings/MemorySettingsStore.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace quillan;
 using Values = MemorySettingsStore::Values;
@@ -15,9 +15,10 @@ namespace {
 using quillan::test::PrintTo;
 
 const Values kDefaults = {
-    {"configPort", "COM1"},        {"configLogFile", "Debug.log"}, {"configBaudRate", 57600},
-    {"configDataBits", 8},         {"configParity", 0},            {"configStopBits", 0},
-    {"mbWriteImportSettings", 0},  {"wizardDefaultLoc", ""},
+    {"configPort", "COM1"},       {"configLogFile", "Debug.log"},
+    {"configBaudRate", 57600},    {"configDataBits", 8},
+    {"configParity", 0},          {"configStopBits", 0},
+    {"mbWriteImportSettings", 0}, {"wizardDefaultLoc", ""},
 };
 
 // A store as a previous run of a user who changed everything would leave it.
@@ -141,8 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                          [](const PS& p) { return p.configLogFile().empty(); }},
         MissingValueCase{"PasteOptionsOutOfRange", [](auto& s) { s.put("pasteOptions", 4); },
                          [](const PS& p) { return p.pasteOptions() == 0; }},
-        MissingValueCase{"PortModeNegative",
-                         [](auto& s) { s.put("defaultConfigPortMode", -1); },
+        MissingValueCase{"PortModeNegative", [](auto& s) { s.put("defaultConfigPortMode", -1); },
                          [](const PS& p) { return p.defaultConfigPortMode() == 0; }},
         MissingValueCase{"WriteImportTypeOutOfRange",
                          [](auto& s) { s.put("mbWriteImportSettings", 2); },
@@ -189,13 +189,12 @@ TEST_P(StoredConfigPort, DecidesWhetherTheDefaultsAreWrittenAgain)
     EXPECT_EQ(settings.mbWriteImportSettings(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ProjectSettings, StoredConfigPort,
-    ::testing::Values(ConfigPortCase{"Chars255", std::string(255, 'P'), true},
-                      ConfigPortCase{"Chars256", std::string(256, 'P'), false},
-                      ConfigPortCase{"Chars300", std::string(300, 'P'), false},
-                      ConfigPortCase{"Number", 1, false}),
-    test::CaseLabel());
+INSTANTIATE_TEST_SUITE_P(ProjectSettings, StoredConfigPort,
+                         ::testing::Values(ConfigPortCase{"Chars255", std::string(255, 'P'), true},
+                                           ConfigPortCase{"Chars256", std::string(256, 'P'), false},
+                                           ConfigPortCase{"Chars300", std::string(300, 'P'), false},
+                                           ConfigPortCase{"Number", 1, false}),
+                         test::CaseLabel());
 
 TEST_F(ProjectSettingsTest, AbsentWizardFolderIsWrittenAsEmptyTextAlone)
 {
@@ -252,20 +251,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SetterCase{"ConfigPort", [](PS& p) { p.setConfigPort("COM9"); }, "configPort", "COM9",
                    true},
-        SetterCase{"ConfigLogFile", [](PS& p) { p.setConfigLogFile("new.log"); },
-                   "configLogFile", "new.log", true},
+        SetterCase{"ConfigLogFile", [](PS& p) { p.setConfigLogFile("new.log"); }, "configLogFile",
+                   "new.log", true},
         SetterCase{"MbWriteImportSettings", [](PS& p) { p.setMbWriteImportSettings(1); },
                    "mbWriteImportSettings", 1, true},
         SetterCase{"WizardDefaultLoc", [](PS& p) { p.setWizardDefaultLoc("D:\\New"); },
                    "wizardDefaultLoc", "D:\\New", false},
-        SetterCase{"PasteOptions", [](PS& p) { p.setPasteOptions(1); }, "pasteOptions", 1,
-                   false},
+        SetterCase{"PasteOptions", [](PS& p) { p.setPasteOptions(1); }, "pasteOptions", 1, false},
         SetterCase{"DefaultConfigPortMode", [](PS& p) { p.setDefaultConfigPortMode(0); },
                    "defaultConfigPortMode", 0, false},
-        SetterCase{"PortOverride", [](PS& p) { p.setPortOverride("COM2"); }, "portOverride",
-                   "COM2", false},
-        SetterCase{"DumpEnabled", [](PS& p) { p.setDumpEnabled(false); }, "zavDump", 0,
-                   false}),
+        SetterCase{"PortOverride", [](PS& p) { p.setPortOverride("COM2"); }, "portOverride", "COM2",
+                   false},
+        SetterCase{"DumpEnabled", [](PS& p) { p.setDumpEnabled(false); }, "zavDump", 0, false}),
     test::CaseLabel());
 
 TEST_F(ProjectSettingsTest, SettersKeepTheNewValueInMemory)
@@ -410,13 +407,13 @@ TEST_P(DumpSwitch, IsReadAtEachAskAndCreatedWhenUnreadable)
     EXPECT_FALSE(store.isOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ProjectSettings, DumpSwitch,
-    ::testing::Values(DumpCase{"Absent", std::nullopt, false, 0},
-                      DumpCase{"Zero", 0, false, 0}, DumpCase{"One", 1, true, 1},
-                      DumpCase{"AnyNonZero", -7, true, -7},
-                      DumpCase{"StoredAsText", "1", false, 0}),
-    test::CaseLabel());
+INSTANTIATE_TEST_SUITE_P(ProjectSettings, DumpSwitch,
+                         ::testing::Values(DumpCase{"Absent", std::nullopt, false, 0},
+                                           DumpCase{"Zero", 0, false, 0},
+                                           DumpCase{"One", 1, true, 1},
+                                           DumpCase{"AnyNonZero", -7, true, -7},
+                                           DumpCase{"StoredAsText", "1", false, 0}),
+                         test::CaseLabel());
 
 TEST_F(ProjectSettingsTest, DumpSwitchRoundTrips)
 {

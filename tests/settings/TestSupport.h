@@ -3,11 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <ostream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace quillan::test {
 
@@ -30,7 +29,10 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     [[nodiscard]] bool valid() const { return !m_path.empty(); }
-    [[nodiscard]] std::string file(const std::string& name) const { return (m_path / name).string(); }
+    [[nodiscard]] std::string file(const std::string& name) const
+    {
+        return (m_path / name).string();
+    }
 
 private:
     std::filesystem::path m_path;
@@ -50,7 +52,10 @@ inline void writeAll(const std::string& path, const std::string& bytes)
 // Prints a case as its label, so the names CTest discovers stay short and stable. Test
 // files bring it into the namespace of their cases with a using-declaration.
 template <class Case>
-    requires requires(const Case& c) { c.label; }
+requires requires(const Case& c)
+{
+    c.label;
+}
 void PrintTo(const Case& c, std::ostream* os)
 {
     *os << c.label;
@@ -58,8 +63,7 @@ void PrintTo(const Case& c, std::ostream* os)
 
 // Names parameterised cases after their label field.
 struct CaseLabel {
-    template <class Case>
-    std::string operator()(const ::testing::TestParamInfo<Case>& info) const
+    template <class Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const
     {
         return info.param.label;
     }

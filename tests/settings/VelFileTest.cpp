@@ -1,9 +1,9 @@
-#include "TestSupport.h"
 #include "settings/VelFile.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace quillan;
 using quillan::test::TempDir;
@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                  VelFile::modeWrite | VelFile::modeCreate | VelFile::modeNoTruncate, true, true,
                  "Xld"},
         OpenCase{"CreateKeepMissing",
-                 VelFile::modeWrite | VelFile::modeCreate | VelFile::modeNoTruncate, false,
-                 true, "X"},
+                 VelFile::modeWrite | VelFile::modeCreate | VelFile::modeNoTruncate, false, true,
+                 "X"},
         OpenCase{"ReadOnlyDoesNotWrite", VelFile::modeRead, true, true, "old"},
         OpenCase{"ShareAndInheritBitsAccepted",
                  VelFile::modeReadWrite | VelFile::shareExclusive | VelFile::modeNoInherit, true,

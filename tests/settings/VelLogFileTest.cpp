@@ -1,10 +1,10 @@
-#include "TestSupport.h"
-#include "model/Notifications.h"
 #include "settings/VelLogFile.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
+#include "model/Notifications.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -65,12 +65,15 @@ TEST_P(LogLine, IsTimeStampedAndEndsWithCrLf)
 
 INSTANTIATE_TEST_SUITE_P(
     VelLogFile, LogLine,
-    ::testing::Values(
-        LineCase{"Morning", {9, 5, 3, 7},
-                 "OutputWindow::ActivateDebugOutput()",
-                 "09:05:03-007-  OutputWindow::ActivateDebugOutput()\r\n"},
-        LineCase{"Midnight", {23, 59, 59, 999}, "", "23:59:59-999-  \r\n"},
-        LineCase{"Cp1252Percent", {0, 0, 0, 0}, "100% \xE9t\xE9", "00:00:00-000-  100% \xE9t\xE9\r\n"}));
+    ::testing::Values(LineCase{"Morning",
+                               {9, 5, 3, 7},
+                               "OutputWindow::ActivateDebugOutput()",
+                               "09:05:03-007-  OutputWindow::ActivateDebugOutput()\r\n"},
+                      LineCase{"Midnight", {23, 59, 59, 999}, "", "23:59:59-999-  \r\n"},
+                      LineCase{"Cp1252Percent",
+                               {0, 0, 0, 0},
+                               "100% \xE9t\xE9",
+                               "00:00:00-000-  100% \xE9t\xE9\r\n"}));
 
 TEST(VelLogFile, AppendsAcrossOpens)
 {
