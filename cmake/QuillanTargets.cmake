@@ -2,7 +2,7 @@
 add_library(quillan_options INTERFACE)
 target_compile_options(quillan_options INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-    -Wimplicit-fallthrough -Wformat=2)
+    -Wimplicit-fallthrough -Wformat=2 -Wno-format-nonliteral)
 if(QUILLAN_WERROR)
     target_compile_options(quillan_options INTERFACE -Werror)
 endif()

@@ -1,6 +1,7 @@
 #include "cli/CliSupport.h"
 
 #include "document/TarnDoc.h"
+#include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
 #include <charconv>
@@ -38,6 +39,26 @@ MessageAnswer CliPrompts::ask(MessageIcon, const std::string&, const std::string
     return MessageAnswer::cancel;
 }
 
+bool CliPrompts::editModbusModule(MBModule&, ModbusModuleSettings& settings)
+{
+    if (!m_moduleSettings) {
+        return false;
+    }
+    ModbusModuleSettings given = std::move(*m_moduleSettings);
+    m_moduleSettings.reset();
+    if (given.port == 0) {
+        given.port = settings.port;
+    }
+    if (given.port == 0) {
+        message(MessageIcon::error, "",
+                "refused: the module has no port (the RTU port is not a Modbus master); give "
+                "--port");
+        return false;
+    }
+    settings = std::move(given);
+    return true;
+}
+
 std::optional<long> parseNumber(const std::string& text, long low, long high)
 {
     long value = 0;
@@ -73,6 +94,13 @@ void printTree(const TarnDoc& doc, std::ostream& out)
             continue;
         }
         out << "  " << cp1252ToUtf8(node->getName()) << "\n";
+        if (const auto* gateway = dynamic_cast<const ZAVGateway*>(node.get())) {
+            for (const auto& module : gateway->childModules) {
+                if (module) {
+                    out << "    " << cp1252ToUtf8(module->getName()) << "\n";
+                }
+            }
+        }
     }
 }
 

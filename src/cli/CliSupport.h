@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliArgs.h"
+#include "model/MBModule.h"
 #include "model/Notifications.h"
 #include "model/UserPrompts.h"
 
@@ -33,12 +34,18 @@ public:
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override;
     [[nodiscard]] MessageAnswer ask(MessageIcon icon, const std::string& caption,
                                     const std::string& text, MessageButtons buttons) override;
+    // The Modbus module sheet is answered with settings given beforehand, once; a port of 0
+    // keeps the port the sheet opened with.
+    bool editModbusModule(MBModule& module, ModbusModuleSettings& settings) override;
+    void setModuleSettings(ModbusModuleSettings settings) { m_moduleSettings = std::move(settings); }
+
     // The last message shown, for error reports.
     [[nodiscard]] const std::string& lastMessage() const { return m_lastMessage; }
 
 private:
     std::ostream& m_err;
     std::string m_lastMessage;
+    std::optional<ModbusModuleSettings> m_moduleSettings;
 };
 
 // Parses a whole decimal number within [low, high]; none when it is not one.

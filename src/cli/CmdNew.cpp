@@ -1,6 +1,8 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "document/TarnDoc.h"
+#include "gateway/GatewayRules.h"
+#include "model/NodeName.h"
 #include "model/Text.h"
 
 #include <filesystem>
@@ -35,7 +37,10 @@ bool isValidProjectName(const std::string& name)
 int runNew(const std::vector<std::string>& argv, CommandIo io)
 {
     const CliArgs args(argv, {"verbose"});
-    if (!checkOptions(args, {"name", "folder", "band", "channel", "group", "verbose"}, io.err)) {
+    if (!checkOptions(args,
+                      {"name", "folder", "band", "channel", "group", "gateway", "tx-power", "rtu",
+                       "baud", "slave-id", "config-port", "verbose"},
+                      io.err)) {
         return 2;
     }
     NewProjectValues values;
@@ -71,6 +76,41 @@ int runNew(const std::vector<std::string>& argv, CommandIo io)
         return 2;
     }
     values.group = static_cast<uint16_t>(*group);
+
+    if (const auto gatewayName = args.value("gateway")) {
+        NewGatewayValues g;
+        g.name = utf8ToCp1252(*gatewayName);
+        if (!isValidNodeName(g.name)) {
+            io.err << "quillan-cli: --gateway must be a name of 1 to 63 characters without "
+                      "spaces or \\|&;<>()$`\"'*?[#~=%:/.\n";
+            return 2;
+        }
+        // The wizard preselects the highest power, or 100 mW on 900 MHz.
+        const auto power = parseNumber(
+            args.value("tx-power").value_or(values.band == band900 ? "2" : "4"), 0, 4);
+        const auto rtu = args.value("rtu").value_or("rs232");
+        const auto baud = parseNumber(args.value("baud").value_or("9600"), 1200, 115200);
+        const auto slave = parseNumber(args.value("slave-id").value_or("1"), 1, 65535);
+        const auto config = args.value("config-port").value_or("debug");
+        if (!power || (rtu != "rs232" && rtu != "rs485") || !baud ||
+            !isOfferedBaudRate(static_cast<uint32_t>(*baud)) || !slave ||
+            (config != "debug" && config != "modbus")) {
+            io.err << "quillan-cli: gateway values: --tx-power 0-4, --rtu rs232|rs485, --baud "
+                      "1200|2400|4800|9600|19200|38400|57600|115200, --slave-id 1-65535, "
+                      "--config-port debug|modbus\n";
+            return 2;
+        }
+        g.txPowerIndex = static_cast<uint16_t>(*power);
+        g.rtuRs485 = rtu == "rs485";
+        g.baudRate = static_cast<uint32_t>(*baud);
+        g.slaveId = static_cast<uint16_t>(*slave);
+        g.configPortModbus = config == "modbus";
+        values.gateway = g;
+    } else if (args.has("tx-power") || args.has("rtu") || args.has("baud") ||
+               args.has("slave-id") || args.has("config-port")) {
+        io.err << "quillan-cli: the gateway values need --gateway NAME\n";
+        return 2;
+    }
 
     std::error_code ec;
     std::filesystem::create_directories(values.folder, ec);

@@ -138,9 +138,14 @@ void ZAVGateway::recountDataStore()
 
 namespace {
 
-// The label a point of this gateway's lists starts from: the Modbus-write label for a write
-// import, the module name for module points, else "Base".
-std::string baseLabel(const Import& point)
+const char* nameOf(const std::string* name)
+{
+    return name != nullptr ? name->c_str() : "";
+}
+
+} // namespace
+
+std::string pointBaseLabel(const Import& point)
 {
     if (point.getRuntimeClass().isDerivedFrom(MBCommand::classInfo) && point.owner != nullptr) {
         if (const auto* gateway = dynamic_cast<const ZAVGateway*>(point.owner)) {
@@ -155,13 +160,6 @@ std::string baseLabel(const Import& point)
     }
     return "Base";
 }
-
-const char* nameOf(const std::string* name)
-{
-    return name != nullptr ? name->c_str() : "";
-}
-
-} // namespace
 
 std::string ZAVGateway::formatPointLabel(const Import& p) const
 {
@@ -180,7 +178,7 @@ std::string ZAVGateway::formatPointLabel(const Import& p) const
     }
     if (p.isSharedImport() && source != nullptr && source->isSharedImport()) {
         const Import& root = *p.getSourceRoot();
-        return strprintf("%s:%s:%s", nameOf(root.getGatewayName()), baseLabel(root).c_str(),
+        return strprintf("%s:%s:%s", nameOf(root.getGatewayName()), pointBaseLabel(root).c_str(),
                          nameOf(root.getPointName()));
     }
     return strprintf("%s:%s", label.c_str(), nameOf(p.getPointName()));

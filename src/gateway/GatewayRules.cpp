@@ -163,7 +163,7 @@ std::string changeRadio(ZAVGateway& gateway, std::optional<uint16_t> powerIndex,
                         std::optional<int> shownRetries)
 {
     const Site* site = gateway.getSite();
-    const uint16_t band = site != nullptr ? site->getBand() : bandNotChosen;
+    const uint16_t band = site != nullptr ? site->getBand() : uint16_t{bandNotChosen};
     if (powerIndex && *powerIndex > 4) {
         return "the transmit power index must be 0 to 4";
     }

@@ -1,5 +1,7 @@
 #include "gateway/ZAVGateway.h"
 
+#include "gateway/ConfigImage.h"
+
 #include "model/Archive.h"
 #include "model/MBModule.h"
 #include "model/Notifications.h"

@@ -9,10 +9,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quillan {
 
+class ConfigImage;
 class MBModule;
 class ZAVModule;
 
@@ -37,6 +39,15 @@ enum LimitWarning : uint8_t {
 };
 
 inline constexpr int kTableLimit = 1920;
+
+// Results of the limit check before a write to the device.
+enum class TableLimit { none = 0, points = 39, imports = 40, exports = 41, modbusMap = 42 };
+
+// "%02d:%02d:%02d" of an interval in seconds, or "On Change" for 0.
+[[nodiscard]] std::string formatInterval(uint32_t seconds);
+// The label a point starts from in the lists: the Modbus-write label of its gateway for a
+// write import, its module's name for module points, else "Base".
+[[nodiscard]] std::string pointBaseLabel(const Import& point);
 inline constexpr uint16_t kFloatTableStart = 7001;
 
 // One ZAV Gateway Module of the project: its ports, its own points, its modules, the points
@@ -137,6 +148,27 @@ public:
     // Numbers the data store as the compile does, without writing an image: every point's
     // data store index and the data store and import counters become current.
     void recountDataStore();
+    // Gives every map entry its register: the integer table from startingRegister, the
+    // floating-point table from 7001, a refresh row taking the register after its entry.
+    void numberMapRegisters();
+
+    // List rows of the views; the Imports, Exports, Outputs and Modbus lists check their
+    // limits and warn once.
+    void fillImportList(ListRows& rows);
+    void fillExportList(ListRows& rows);
+    void fillOutputList(ListRows& rows);
+    void fillModbusMapList(ListRows& rows, const ModbusMap* select = nullptr);
+
+    struct CompileOptions {
+        // The firmware version the device reported; older firmware reads some legacy level
+        // values differently.
+        std::optional<std::string> firmwareVersion;
+    };
+    // Rebuilds the device configuration image from the project.
+    void compileImage(const CompileOptions& options = {});
+    [[nodiscard]] const ConfigImage& image() const;
+    // The first table of the last compile above 1,920 records.
+    [[nodiscard]] TableLimit exceededLimit() const;
     void resetLimitWarnings() { limitWarnings = 0; }
     // Copies the radio words and port records of another gateway.
     void pasteProperties(const ZAVGateway& source);
@@ -172,10 +204,14 @@ public:
 
 private:
     ZAVGateway(const ZAVGateway& other);
+    void compileImports(ConfigImage& image, const CompileOptions& options);
+    void compileExports(ConfigImage& image);
+    void compileModbusMap(ConfigImage& image);
+    [[nodiscard]] std::string mapPointText(const Import* point, bool refresh) const;
+
+    std::unique_ptr<ConfigImage> m_image;
     void setOwners();
     void warnLimit(LimitWarning bit, int count, const char* caption, const char* text);
-
-    friend class GatewayTables;
 };
 
 // Default scaling records of a new gateway.

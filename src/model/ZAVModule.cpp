@@ -117,7 +117,7 @@ uint8_t ZAVModule::address() const
 
 namespace {
 
-void applyInputDetails(MBImport& input, const ModbusDetails& d, uint32_t interval)
+void applyInputDetails(MBImport& input, const ModbusPointDetails& d, uint32_t interval)
 {
     input.setModbusDetails(d.port, d.slaveId, d.startRegister, d.registerCount, d.format);
     input.interval = interval;
@@ -144,7 +144,7 @@ void ZAVModule::makePoints(Node& gateway, const IoModulePoints& v)
         input->inImportTable = inTable;
         m_inputs.push_back(std::move(input));
     };
-    auto addOutput = [&](const std::string& name, const ModbusDetails& d) {
+    auto addOutput = [&](const std::string& name, const ModbusPointDetails& d) {
         auto output = makeModbusOutput(*this, d.slaveId, d.startRegister, d.registerCount,
                                        d.format);
         output->details[0] = 2;
@@ -208,7 +208,7 @@ void ZAVModule::updatePoints(const IoModulePoints& v)
             input->details[5] = v.inputs.format;
         }
     }
-    const ModbusDetails* settings[] = {&v.output1, &v.output2};
+    const ModbusPointDetails* settings[] = {&v.output1, &v.output2};
     for (size_t i = 0; i < m_outputs.size() && i < 2; ++i) {
         if (auto* output = dynamic_cast<MBExport*>(m_outputs[i].get())) {
             output->details[1] = settings[i]->slaveId;

@@ -15,7 +15,7 @@ enum DigitalGroups : uint8_t { groupInputs = 0x01, groupCounts = 0x02, groupOutp
 
 // The six Modbus detail bytes of a module point: port, slave id, start register, number of
 // registers, format.
-struct ModbusDetails {
+struct ModbusPointDetails {
     uint8_t port = 0;
     uint8_t slaveId = 0;
     uint16_t startRegister = 0;
@@ -27,9 +27,9 @@ struct ModbusDetails {
 struct IoModulePoints {
     uint8_t address = 0;
     uint32_t interval = 1;
-    ModbusDetails inputs;
-    ModbusDetails output1;
-    ModbusDetails output2;
+    ModbusPointDetails inputs;
+    ModbusPointDetails output1;
+    ModbusPointDetails output2;
     uint8_t groups = groupInputs;
 };
 

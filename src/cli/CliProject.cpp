@@ -1,0 +1,105 @@
+#include "cli/CliProject.h"
+
+#include "gateway/ZAVGateway.h"
+#include "model/Text.h"
+
+#include <ostream>
+#include <sstream>
+
+namespace quillan::cli {
+
+CliProject::CliProject(CommandIo io, bool verbose)
+    : m_io(io), m_notifications(io.out, verbose), m_prompts(io.err),
+      m_doc(m_notifications, m_prompts)
+{
+}
+
+bool CliProject::open(const std::string& path)
+{
+    const DocumentStatus status = m_doc.openDocument(path);
+    if (!status) {
+        m_io.err << status.message << " (" << status.detail << ")\n";
+        return false;
+    }
+    m_doc.linkAfterLoad();
+    return true;
+}
+
+bool CliProject::save()
+{
+    const DocumentStatus status = m_doc.saveDocument(m_doc.path());
+    if (!status) {
+        m_io.err << status.message << " (" << status.detail << ")\n";
+        return false;
+    }
+    return true;
+}
+
+ZAVGateway* CliProject::gateway(const std::string& name)
+{
+    const std::string wanted = utf8ToCp1252(name);
+    for (const auto& node : m_doc.nodes()) {
+        if (auto* g = dynamic_cast<ZAVGateway*>(node.get()); g && g->getName() == wanted) {
+            return g;
+        }
+    }
+    m_io.err << "quillan-cli: no gateway named \"" << name << "\"\n";
+    return nullptr;
+}
+
+Node* CliProject::node(const std::string& name)
+{
+    const auto slash = name.find('/');
+    ZAVGateway* g = gateway(name.substr(0, slash));
+    if (g == nullptr || slash == std::string::npos) {
+        return g;
+    }
+    const std::string wanted = utf8ToCp1252(name.substr(slash + 1));
+    for (const auto& child : g->childModules) {
+        if (child && child->getName() == wanted) {
+            return child.get();
+        }
+    }
+    m_io.err << "quillan-cli: gateway \"" << name.substr(0, slash) << "\" has no module named \""
+             << name.substr(slash + 1) << "\"\n";
+    return nullptr;
+}
+
+bool CliProject::points(ZAVGateway& g, const std::vector<std::string>& labels,
+                        std::vector<Import*>& found)
+{
+    ListRows rows;
+    g.fillImportList(rows);
+    for (const std::string& label : labels) {
+        const std::string wanted = utf8ToCp1252(label);
+        Import* match = nullptr;
+        int matches = 0;
+        for (const ListRow& row : rows) {
+            if (row.cells.size() > 2 && row.cells[2] == wanted) {
+                match = std::get<Import*>(row.item);
+                ++matches;
+            }
+        }
+        if (matches != 1) {
+            m_io.err << "quillan-cli: " << (matches == 0 ? "no point" : "more than one point")
+                     << " labelled \"" << label << "\" in the Imports of "
+                     << cp1252ToUtf8(g.getName()) << "\n";
+            return false;
+        }
+        found.push_back(match);
+    }
+    return true;
+}
+
+std::vector<std::string> splitList(const std::string& text)
+{
+    std::vector<std::string> pieces;
+    std::stringstream in(text);
+    std::string piece;
+    while (std::getline(in, piece, ',')) {
+        pieces.push_back(piece);
+    }
+    return pieces;
+}
+
+} // namespace quillan::cli

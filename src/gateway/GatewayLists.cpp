@@ -1,0 +1,220 @@
+#include "gateway/ZAVGateway.h"
+#include "model/Text.h"
+
+namespace quillan {
+
+namespace {
+
+const char* nameOf(const std::string* name)
+{
+    return name != nullptr ? name->c_str() : "";
+}
+
+bool isWriteImport(const Import& point)
+{
+    return point.getRuntimeClass().isDerivedFrom(MBCommand::classInfo);
+}
+
+std::string scalingText(const Import& point)
+{
+    if (!point.canScale()) {
+        return {};
+    }
+    const std::string offsetText =
+        point.offset != 0.0f ? strprintf("Offset = %1.2f, ", static_cast<double>(point.offset))
+                             : std::string();
+    return strprintf("%sGain = %1.4f", offsetText.c_str(), static_cast<double>(point.gain));
+}
+
+// The source columns of an export or output: its chain's first point with that point's label.
+std::string sourceLabel(const Import& root)
+{
+    return strprintf("%s:%s", pointBaseLabel(root).c_str(), nameOf(root.getPointName()));
+}
+
+} // namespace
+
+std::string formatInterval(uint32_t seconds)
+{
+    if (seconds == 0) {
+        return "On Change";
+    }
+    return strprintf("%02u:%02u:%02u", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+}
+
+void ZAVGateway::fillImportList(ListRows& rows)
+{
+    rows.clear();
+    auto add = [&](Import& point) {
+        rows.push_back({{strprintf("%03d", static_cast<int>(rows.size()) + 1),
+                         nameOf(point.getGatewayName()), formatPointLabel(point),
+                         formatInterval(point.interval), scalingText(point)},
+                        2,
+                        &point,
+                        false});
+    };
+    for (auto& point : localImports) {
+        if (point) {
+            add(*point);
+        }
+    }
+    for (auto* list : {&childModules, &ioModules}) {
+        for (auto& node : *list) {
+            auto* inputs = node ? node->getModuleInputs() : nullptr;
+            for (size_t i = 0; inputs != nullptr && i < inputs->size(); ++i) {
+                if ((*inputs)[i] && (*inputs)[i]->inImportTable) {
+                    add(*(*inputs)[i]);
+                }
+            }
+        }
+    }
+    for (auto* list : {&sharedImports, &writeImports}) {
+        for (auto& point : *list) {
+            if (point) {
+                add(*point);
+            }
+        }
+    }
+    warnLimit(limitImports, static_cast<int>(rows.size()), "Import limit (1920) exceeded.",
+              "The ZAV Gateway Module supports up to 1920 Imports.");
+}
+
+void ZAVGateway::fillExportList(ListRows& rows)
+{
+    rows.clear();
+    for (size_t i = 0; i < exports.size(); ++i) {
+        Export* entry = exports[i].get();
+        const Import* root = entry != nullptr ? entry->getSourceRoot() : nullptr;
+        if (root == nullptr) {
+            continue; // its number stays unused, so later rows keep theirs
+        }
+        std::string label = pointBaseLabel(*root);
+        const Import* direct = entry->getSource();
+        const std::string point =
+            direct->isSharedImport()
+                ? strprintf("%s:%s:%s", nameOf(direct->getGatewayName()), label.c_str(),
+                            nameOf(root->getPointName()))
+                : strprintf("%s:%s", label.c_str(), nameOf(root->getPointName()));
+        rows.push_back({{strprintf("%03d", static_cast<int>(i) + 1), point,
+                         formatInterval(entry->interval),
+                         nameOf(entry->getDestinationGatewayName())},
+                        -1,
+                        entry,
+                        false});
+    }
+    warnLimit(limitExports, static_cast<int>(rows.size()), "Export limit (1920) exceeded.",
+              "The ZAV Gateway Module supports up to 1920 Exports.");
+}
+
+void ZAVGateway::fillOutputList(ListRows& rows)
+{
+    rows.clear();
+    auto add = [&](Export& output, std::string name, bool showInterval) {
+        std::vector<std::string> cells{strprintf("%03d", static_cast<int>(rows.size()) + 1),
+                                       std::move(name),
+                                       showInterval ? formatInterval(output.interval) : "", "",
+                                       ""};
+        if (const Import* root = output.getSourceRoot()) {
+            cells[3] = nameOf(root->getGatewayName());
+            cells[4] = sourceLabel(*root);
+        }
+        rows.push_back({std::move(cells), -1, &output, false});
+    };
+    for (auto& output : outputs) {
+        if (output) {
+            add(*output, strprintf("Base:%s", nameOf(output->getPointName())), true);
+        }
+    }
+    for (auto* list : {&childModules, &ioModules}) {
+        const bool showInterval = list == &childModules;
+        for (auto& node : *list) {
+            auto* moduleOutputs = node ? node->getModuleOutputs() : nullptr;
+            for (size_t i = 0; moduleOutputs != nullptr && i < moduleOutputs->size(); ++i) {
+                if (Export* output = (*moduleOutputs)[i].get()) {
+                    add(*output,
+                        strprintf("%s:%s", nameOf(output->getModuleName()),
+                                  nameOf(output->getPointName())),
+                        showInterval);
+                }
+            }
+        }
+    }
+    warnLimit(limitOutputs, static_cast<int>(rows.size()), "Output limit (1920) exceeded.",
+              "The ZAV Gateway Module supports up to 1920 Outputs.");
+}
+
+void ZAVGateway::numberMapRegisters()
+{
+    auto number = [](std::vector<std::unique_ptr<ModbusMap>>& list, int reg) {
+        for (auto& entry : list) {
+            if (!entry) {
+                continue;
+            }
+            entry->setStartRegister(static_cast<int16_t>(reg));
+            reg += entry->hasRefreshTime ? 2 : 1;
+        }
+    };
+    number(mapIntegerList, startingRegister);
+    number(mapFloatList, kFloatTableStart);
+}
+
+std::string ZAVGateway::mapPointText(const Import* p, bool refresh) const
+{
+    if (p == nullptr) {
+        return {};
+    }
+    const char* suffix = refresh ? ":Refresh" : "";
+    if (isWriteImport(*p)) {
+        return strprintf("%s%s", p->pointName.c_str(), suffix);
+    }
+    std::string label = p->getModuleName() != nullptr ? *p->getModuleName() : "Base";
+    const Import* source = p->getSource();
+    if (p->isSharedImport() && source != nullptr && source->isSharedImport()) {
+        const Import& root = *p->getSourceRoot();
+        if (const std::string* module = root.getModuleName()) {
+            label = *module;
+        }
+        return strprintf("%s:%s:%s%s", nameOf(root.getGatewayName()), label.c_str(),
+                         nameOf(root.getPointName()), suffix);
+    }
+    return strprintf("%s:%s%s", label.c_str(), nameOf(p->getPointName()), suffix);
+}
+
+void ZAVGateway::fillModbusMapList(ListRows& rows, const ModbusMap* select)
+{
+    rows.clear();
+    numberMapRegisters();
+    int row = 1;
+    auto fill = [&](std::vector<std::unique_ptr<ModbusMap>>& list, int first, const char* type) {
+        for (auto& entry : list) {
+            if (!entry) {
+                continue;
+            }
+            const Import* p = entry->point;
+            const std::string source = p != nullptr ? nameOf(p->getGatewayName()) : "";
+            rows.push_back({{strprintf("%03d", row), entry->startRegister == first ? type : "",
+                             entry->getRegisterText(), source, mapPointText(p, false),
+                             entry->valueText, ""},
+                            -1,
+                            entry.get(),
+                            entry.get() == select});
+            ++row;
+            if (entry->hasRefreshTime) {
+                rows.push_back({{strprintf("%03d", row), "",
+                                 strprintf("%4d", entry->startRegister + 1), source,
+                                 mapPointText(p, true), entry->refreshText, "Refresh"},
+                                -1,
+                                entry.get(),
+                                false});
+                ++row;
+            }
+        }
+    };
+    fill(mapIntegerList, startingRegister, "Integer (16-bit)");
+    fill(mapFloatList, kFloatTableStart, "Floating Point (32-bit)");
+    warnLimit(limitModbusRegisters, static_cast<int>(rows.size()),
+              "Modbus register limit (1920) exceeded.",
+              "The ZAV Gateway Module supports up to 1920 Modbus registers.");
+}
+
+} // namespace quillan

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/ZAVModule.h"
+
+#include <string>
+
+namespace quillan {
+
+class ZAVGateway;
+
+// The choices of the "IO Module" dialog.
+struct IoModuleChoices {
+    uint8_t kind = 3; // 3: no type chosen yet
+    uint8_t address = 0;
+    uint32_t interval = 1;
+    uint8_t inputUnits = 0;   // analog inputs: 0 integer at 3001, 1 float at 7001
+    uint8_t output1Units = 0; // 0-3, the rows of the output units table
+    uint8_t output2Units = 0;
+    uint8_t groups = groupInputs;
+    uint32_t mapOptions = 0; // bit 0 integer table, bit 1 floating-point table
+};
+
+// The Modbus details the dialog's OK fills from the choices.
+[[nodiscard]] IoModulePoints ioModulePoints(const IoModuleChoices& choices);
+// A new I/O module on the gateway, made and given its map entries; the refusal otherwise.
+[[nodiscard]] std::string addNewIoModule(ZAVGateway& gateway, const IoModuleChoices& choices);
+// The lowest address no module of the gateway uses; 16 when all are used.
+[[nodiscard]] uint8_t firstFreeIoAddress(const ZAVGateway& gateway);
+
+} // namespace quillan
