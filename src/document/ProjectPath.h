@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillan {
+
+// Project files travel between Windows and other systems, so stored and real paths may use
+// either separator; new folders end in this platform's.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+struct SplitPath {
+    std::string folder; // up to and including the last separator; empty without one
+    std::string fileName;
+};
+
+[[nodiscard]] SplitPath splitPath(std::string_view path);
+// The part of a file name before its last ".", or the whole name without one.
+[[nodiscard]] std::string stripExtension(std::string_view fileName);
+// A folder with a separator appended when it does not end in one (either kind); an empty
+// folder stays empty.
+[[nodiscard]] std::string withTrailingSeparator(std::string_view folder);
+
+} // namespace quillan

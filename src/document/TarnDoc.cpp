@@ -1,0 +1,603 @@
+#include "document/TarnDoc.h"
+
+#include "document/AtomicFile.h"
+#include "document/DocumentObserver.h"
+#include "document/ProjectPath.h"
+#include "gateway/ZAVGateway.h"
+#include "model/MBModule.h"
+#include "model/Archive.h"
+#include "model/ByteStream.h"
+#include "model/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace quillan {
+
+namespace {
+
+uint32_t nowSeconds()
+{
+    return static_cast<uint32_t>(std::time(nullptr));
+}
+
+DocumentStatus failure(const std::string& message, const std::string& detail)
+{
+    return {false, message, detail};
+}
+
+std::string messageForCause(ArchiveCause cause)
+{
+    switch (cause) {
+    case ArchiveCause::endOfFile:
+    case ArchiveCause::badIndex:
+    case ArchiveCause::badClass:
+    case ArchiveCause::badSchema:
+        return "Unexpected file format.";
+    default:
+        return "Failed to open document.";
+    }
+}
+
+// Paths reach the document in the system's encoding; the project file keeps its texts in the
+// 8-bit character set, so stored names and folders are compared and set in that form.
+std::string toModelText(const std::string& nativePath)
+{
+#ifdef _WIN32
+    return nativePath;
+#else
+    return utf8ToCp1252(nativePath);
+#endif
+}
+
+std::string toNativeText(const std::string& modelText)
+{
+#ifdef _WIN32
+    return modelText;
+#else
+    return cp1252ToUtf8(modelText);
+#endif
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.string();
+}
+
+} // namespace
+
+TarnDoc::TarnDoc(NotificationSink& notifications, UserPrompts& prompts)
+    : m_notifications(notifications), m_prompts(prompts)
+{
+}
+
+TarnDoc::~TarnDoc() = default;
+
+void TarnDoc::serialize(Archive& ar, const std::string& realPath)
+{
+    if (ar.isStoring()) {
+        ar.writeU32(m_nextNodeId);
+        ar.writeU32(m_gatewayCounter);
+        ar.writeCount(m_nodes.size());
+        for (const auto& node : m_nodes) {
+            ar.writeObject(node.get());
+        }
+        m_everSerialized = true;
+        return;
+    }
+
+    m_nextNodeId = ar.readU32();
+    m_gatewayCounter = ar.readU32();
+    m_root = nullptr;
+    m_nodes.clear();
+    const uint32_t count = ar.readCount(2);
+    std::vector<std::unique_ptr<Node>> nodes;
+    nodes.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        auto node = ar.readObjectAs<Node>();
+        // The root comes first and every entry is a node; anything else is not a project.
+        if (node == nullptr) {
+            throw ArchiveError(ArchiveCause::badClass, "empty entry in the node list");
+        }
+        if (i == 0 && dynamic_cast<FileNode*>(node.get()) == nullptr) {
+            throw ArchiveError(ArchiveCause::badClass, "the first node is not the project root");
+        }
+        nodes.push_back(std::move(node));
+    }
+    m_nodes = std::move(nodes);
+    m_everSerialized = true;
+    if (m_nodes.empty()) {
+        return;
+    }
+    m_root = static_cast<FileNode*>(m_nodes.front().get());
+    for (auto& node : m_nodes) {
+        node->setContext(this);
+    }
+    if (!realPath.empty() && !m_skipPathFixup) {
+        correctPath(realPath);
+    }
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        m_nodes[i]->afterLoad();
+    }
+}
+
+void TarnDoc::correctPath(const std::string& realPath)
+{
+    const std::string storedPath = m_root->projectFolder() + kPathSeparator +
+                                   m_root->projectName() + ".zavproj";
+    SplitPath stored = splitPath(storedPath);
+    // The stored folder is the part before the last separator; it keeps the separator that
+    // ends the stored folder, so an unmoved file compares equal.
+    if (!stored.folder.empty()) {
+        stored.folder.pop_back();
+    }
+    const SplitPath real = splitPath(toModelText(realPath));
+    if (real.fileName != stored.fileName) {
+        m_root->rekeySites(nowSeconds());
+        m_root->setProjectName(stripExtension(real.fileName));
+        m_pathChanged = true;
+    }
+    if (real.folder != stored.folder) {
+        m_root->setProjectFolder(real.folder);
+        m_pathChanged = true;
+    }
+}
+
+DocumentStatus TarnDoc::openDocument(const std::string& path)
+{
+    deleteContents();
+    const std::string fullPath = absolutePath(path);
+    std::FILE* file = std::fopen(fullPath.c_str(), "rb");
+    if (file == nullptr) {
+        return failure("Failed to open document.", "cannot open " + fullPath);
+    }
+    FileSource source(file);
+    try {
+        Archive ar(source, projectClassRegistry());
+        serialize(ar, fullPath);
+    } catch (const ArchiveError& e) {
+        std::fclose(file);
+        deleteContents();
+        return failure(messageForCause(e.cause()), e.what());
+    }
+    std::fclose(file);
+    m_path = fullPath;
+    m_modified = false;
+    return {};
+}
+
+DocumentStatus TarnDoc::loadFromBytes(const std::vector<uint8_t>& bytes)
+{
+    deleteContents();
+    MemorySource source(bytes);
+    try {
+        Archive ar(source, projectClassRegistry());
+        serialize(ar);
+    } catch (const ArchiveError& e) {
+        deleteContents();
+        return failure(messageForCause(e.cause()), e.what());
+    }
+    m_modified = false;
+    return {};
+}
+
+std::vector<uint8_t> TarnDoc::toBytes()
+{
+    MemorySink sink;
+    Archive ar(sink, projectClassRegistry());
+    serialize(ar);
+    ar.close();
+    return sink.bytes();
+}
+
+DocumentStatus TarnDoc::saveDocument(const std::string& path)
+{
+    const std::string fullPath = absolutePath(path);
+    struct Saved {
+        std::string name;
+        std::string folder;
+        std::vector<uint32_t> keys;
+    } saved;
+    if (m_root != nullptr) {
+        saved.name = m_root->projectName();
+        saved.folder = m_root->projectFolder();
+        for (const auto& site : m_root->sites()) {
+            saved.keys.push_back(site ? site->getSecurityKey() : 0);
+        }
+        const std::string modelPath = toModelText(fullPath);
+        const SplitPath split = splitPath(modelPath);
+        if (m_everSerialized &&
+            m_root->projectFolder() + m_root->projectName() + ".zavproj" != modelPath) {
+            m_root->rekeySites(nowSeconds());
+        }
+        m_root->setProjectName(stripExtension(split.fileName));
+        m_root->setProjectFolder(split.folder);
+    }
+
+    std::string error;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = toBytes();
+    } catch (const ArchiveError& e) {
+        error = e.what();
+    }
+    if (error.empty()) {
+        error = writeFileAtomically(fullPath, bytes);
+    }
+    if (!error.empty()) {
+        // Nothing was written: keep the names and keys the project had.
+        if (m_root != nullptr) {
+            m_root->setProjectName(saved.name);
+            m_root->setProjectFolder(saved.folder);
+            for (size_t i = 0; i < saved.keys.size() && i < m_root->sites().size(); ++i) {
+                if (m_root->sites()[i]) {
+                    m_root->sites()[i]->setSecurityKey(saved.keys[i]);
+                }
+            }
+        }
+        return failure("Failed to save document.", error);
+    }
+    m_path = fullPath;
+    m_modified = false;
+    if (m_root != nullptr) {
+        treeChanged();
+        rootChanged();
+    }
+    return {};
+}
+
+void TarnDoc::deleteContents()
+{
+    m_root = nullptr;
+    m_nextNodeId = 0;
+    m_gatewayCounter = 0;
+    m_nodes.clear();
+    m_importClipboard.clear();
+    m_nodeClipboard = nullptr;
+    m_pathChanged = false;
+    m_everSerialized = false;
+    m_modified = false;
+    m_path.clear();
+    treeChanged();
+}
+
+void TarnDoc::linkAfterLoad()
+{
+    m_root = m_nodes.empty() ? nullptr : static_cast<FileNode*>(m_nodes.front().get());
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        Node& node = *m_nodes[i];
+        if (node.isGateway()) {
+            node.resolveImportSources();
+            node.resolveMapSources();
+            node.resolveSharedPoints();
+        }
+    }
+    if (m_root != nullptr) {
+        if (Site* site = m_root->activeSite()) {
+            // Re-applying the stored site changes nothing the file holds: a file that was
+            // just opened is not modified by it.
+            applySiteToNodes(*site);
+        }
+    }
+    if (m_pathChanged) {
+        m_modified = true;
+        m_pathChanged = false;
+    }
+}
+
+void TarnDoc::applySite(Site& site)
+{
+    applySiteToNodes(site);
+    m_modified = true;
+}
+
+void TarnDoc::applySiteToNodes(Site& site)
+{
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        m_nodes[i]->applySite(site, static_cast<uint32_t>(i));
+    }
+    treeChanged();
+    rootChanged();
+}
+
+DocumentStatus TarnDoc::createProject(const NewProjectValues& values)
+{
+    deleteContents();
+    const std::string folder = withTrailingSeparator(values.folder);
+    Site site;
+    site.setSiteName("Site_1");
+    site.setBand(values.band);
+    site.setSiteChannel(values.channel);
+    site.setFirstGroup(values.group);
+    // The site's gateways take groups from the chosen one on.
+    site.setNextGroup(values.group);
+
+    auto root = std::make_unique<FileNode>(values.name, toModelText(folder), site);
+    m_root = root.get();
+    appendNode(std::move(root));
+    treeChanged();
+    applySite(*m_root->activeSite());
+
+    if (values.gateway) {
+        const NewGatewayValues& g = *values.gateway;
+        ZAVGateway& gateway = createGateway(*m_root->activeSite(), g.txPowerIndex);
+        gateway.setName(g.name);
+        if (SerialPortDefinition* config = gateway.port(0)) {
+            config->protocol = g.configPortModbus ? protocolModbusSlave : protocolDebug;
+        }
+        if (SerialPortDefinition* rtu = gateway.port(2)) {
+            rtu->protocol = protocolModbusSlave;
+            rtu->recordWord10 = static_cast<uint16_t>(
+                (rtu->recordWord10 & ~(portFlagRs485 | portFlagExtended)) |
+                (g.rtuRs485 ? portFlagRs485 : 0) | (g.slaveId > 247 ? portFlagExtended : 0));
+            rtu->baudRate = g.baudRate;
+            rtu->recordWord8 = g.slaveId;
+        }
+        treeChanged();
+        if (m_observer != nullptr) {
+            m_observer->openNode(gateway, 4);
+        }
+    }
+
+    m_modified = true;
+    return saveDocument(folder + toNativeText(values.name) + ".zavproj");
+}
+
+void TarnDoc::appendNode(std::unique_ptr<Node> node)
+{
+    node->setContext(this);
+    m_nodes.push_back(std::move(node));
+}
+
+ZAVGateway& TarnDoc::createGateway(Site& site, uint16_t powerLevel)
+{
+    const auto number = static_cast<int32_t>(++m_gatewayCounter);
+    const uint32_t id = m_nextNodeId++;
+    const uint16_t group = site.allocateGroup();
+    auto gateway = std::make_unique<ZAVGateway>(number, group, id, m_defaultConfigPortMode);
+    if (group > 998) {
+        m_notifications.outputLine("The 999th group has been created.");
+    }
+    gateway->setChannel(site.getSiteChannel());
+    gateway->setSite(&site);
+    uint16_t flags = powerLevel;
+    if (site.isHighBitRate() == 0) {
+        flags |= radioLowBitRate;
+    }
+    if (site.isAesEnabled()) {
+        flags |= radioAes;
+    }
+    gateway->setRadioFlags(flags);
+    gateway->setRetries(gateway->defaultRetries());
+    ZAVGateway& created = *gateway;
+    appendNode(std::move(gateway));
+    return created;
+}
+
+bool TarnDoc::isFirstSiteActive() const
+{
+    return m_root != nullptr && m_root->currentSite() == 0 && m_root->activeSite() != nullptr;
+}
+
+bool TarnDoc::canInsertGateway() const
+{
+    return isFirstSiteActive() && m_root->activeSite()->getNextGroup() < 1000;
+}
+
+bool TarnDoc::canInsertModbusModule(const Node& selected) const
+{
+    const auto* gateway = dynamic_cast<const ZAVGateway*>(&selected);
+    return isFirstSiteActive() && gateway != nullptr && gateway->hasModuleMasterPort();
+}
+
+ZAVGateway* TarnDoc::insertGateway()
+{
+    Site* site = m_root != nullptr ? m_root->activeSite() : nullptr;
+    if (site == nullptr) {
+        return nullptr;
+    }
+    ZAVGateway& gateway = createGateway(*site, 2);
+    treeChanged();
+    m_modified = true;
+    return &gateway;
+}
+
+bool TarnDoc::insertModbusModule(Node& selected)
+{
+    auto module = std::make_unique<MBModule>(m_nextNodeId++);
+    const Node& added = *module;
+    auto* gateway = dynamic_cast<ZAVGateway*>(&selected);
+    const bool accepted = gateway != nullptr && gateway->addChild(std::move(module));
+    if (accepted && m_observer != nullptr) {
+        m_observer->nodeChanged(added);
+    }
+    treeChanged();
+    m_modified = true;
+    return accepted;
+}
+
+void TarnDoc::insertSite()
+{
+    if (m_root == nullptr) {
+        return;
+    }
+    Site site;
+    if (!m_prompts.editSite(site, false)) {
+        return;
+    }
+    m_root->sites().push_back(site.clone());
+    rootChanged();
+    m_modified = true;
+}
+
+void TarnDoc::deleteNode(Node& node)
+{
+    if (&node == m_root) {
+        return;
+    }
+    std::unique_ptr<Node> doomed;
+    const auto it = std::find_if(m_nodes.begin(), m_nodes.end(),
+                                 [&](const auto& n) { return n.get() == &node; });
+    if (it != m_nodes.end()) {
+        doomed = std::move(*it);
+        m_nodes.erase(it);
+    } else if (auto* gateway = dynamic_cast<ZAVGateway*>(node.getParent())) {
+        // A module: held here until every node has forgotten it.
+        doomed = gateway->takeChild(node);
+    }
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        m_nodes[i]->unlinkNode(node);
+    }
+    if (m_nodeClipboard == &node) {
+        m_nodeClipboard = nullptr;
+    }
+    if (m_observer != nullptr) {
+        m_observer->nodeDeleted(node);
+    }
+    m_notifications.post(MSG_NODE_DELETED);
+    doomed.reset();
+    treeChanged();
+    m_importClipboard.clear();
+    m_modified = true;
+}
+
+void TarnDoc::removeSite(Site& site)
+{
+    if (m_root == nullptr) {
+        return;
+    }
+    const int index = m_root->indexOfSite(&site);
+    // The first and the active site stay.
+    if (index <= 0 || static_cast<uint32_t>(index) == m_root->currentSite()) {
+        return;
+    }
+    auto& sites = m_root->sites();
+    sites.erase(sites.begin() + index);
+    if (static_cast<uint32_t>(index) < m_root->currentSite()) {
+        m_root->setCurrentSite(m_root->currentSite() - 1);
+    }
+    rootChanged();
+    m_modified = true;
+}
+
+void TarnDoc::editSite(Site& site)
+{
+    if (m_root == nullptr) {
+        return;
+    }
+    auto copy = site.clone();
+    if (!m_prompts.editSite(*copy, true)) {
+        return;
+    }
+    site = *copy;
+    if (&site == m_root->activeSite()) {
+        applySite(site);
+    } else {
+        rootChanged();
+    }
+    m_modified = true;
+}
+
+void TarnDoc::moveNodeAfter(Node& node, Node* after)
+{
+    const auto it = std::find_if(m_nodes.begin(), m_nodes.end(),
+                                 [&](const auto& n) { return n.get() == &node; });
+    if (it == m_nodes.end() || &node == m_root || &node == after) {
+        return;
+    }
+    auto moving = std::move(*it);
+    m_nodes.erase(it);
+    auto target = std::find_if(m_nodes.begin(), m_nodes.end(),
+                               [&](const auto& n) { return n.get() == after; });
+    // Nothing moves in front of the root.
+    const auto position = target == m_nodes.end()
+                              ? (m_nodes.empty() ? m_nodes.end() : m_nodes.begin() + 1)
+                              : target + 1;
+    m_nodes.insert(position, std::move(moving));
+    m_modified = true;
+    treeChanged();
+}
+
+bool TarnDoc::confirmSaveBeforeStore()
+{
+    if (!m_modified) {
+        return true;
+    }
+    const auto answer = m_prompts.ask(
+        MessageIcon::question, "Quillan",
+        strprintf("Save changes to %s before selecting a file to store?", title().c_str()),
+        MessageButtons::yesNoCancel);
+    if (answer == MessageAnswer::cancel) {
+        return false;
+    }
+    if (answer == MessageAnswer::yes) {
+        if (m_path.empty()) {
+            return false;
+        }
+        const DocumentStatus status = saveDocument(m_path);
+        if (!status) {
+            m_prompts.message(MessageIcon::error, "Quillan", status.message);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string TarnDoc::documentPath() const
+{
+    return toModelText(m_path);
+}
+
+std::string TarnDoc::title() const
+{
+    return m_path.empty() ? std::string("Untitled") : splitPath(m_path).fileName;
+}
+
+Node* TarnDoc::findNodeById(uint32_t id)
+{
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        if (Node* found = m_nodes[i]->findNodeById(id)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+void TarnDoc::unlinkPointEverywhere(const Import& point)
+{
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        m_nodes[i]->unlinkPoint(point);
+    }
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        m_nodes[i]->clearCompiled();
+    }
+}
+
+void TarnDoc::forgetClipboardPoint(const Import& point)
+{
+    if (std::find(m_importClipboard.begin(), m_importClipboard.end(), &point) !=
+        m_importClipboard.end()) {
+        m_importClipboard.clear();
+    }
+}
+
+void TarnDoc::treeChanged()
+{
+    if (m_observer != nullptr) {
+        m_observer->treeChanged();
+    }
+}
+
+void TarnDoc::rootChanged()
+{
+    m_notifications.post(MSG_ROOT_CHANGED);
+    if (m_observer != nullptr) {
+        m_observer->rootChanged();
+    }
+}
+
+} // namespace quillan

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "model/Export.h"
+#include "model/Import.h"
+#include "model/ModbusMap.h"
+#include "model/Node.h"
+#include "model/SerialPortDefinition.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quillan {
+
+class MBModule;
+class ZAVModule;
+
+// Scaling of one local analog channel.
+struct AnalogScaling {
+    uint16_t zeroCount = 0;
+    uint16_t fullScaleCount = 4096;
+    float low = 0.0f;
+    float high = 100.0f;
+    uint16_t mode = 3;
+
+    // Zero word, gain and offset this record gives an import.
+    void applyTo(Import& point) const;
+};
+
+// Bits of limitWarnings: a limit already reported to the user.
+enum LimitWarning : uint8_t {
+    limitImports = 0x01,
+    limitExports = 0x02,
+    limitOutputs = 0x04,
+    limitModbusRegisters = 0x08,
+};
+
+inline constexpr int kTableLimit = 1920;
+inline constexpr uint16_t kFloatTableStart = 7001;
+
+// One ZAV Gateway Module of the project: its ports, its own points, its modules, the points
+// it shares, exports and maps, and the counters that number them.
+class ZAVGateway : public Node {
+    QUILLAN_SERIAL(ZAVGateway)
+public:
+    ZAVGateway();
+    // A new gateway; configPortMode non-zero makes its CONFIG port a Modbus slave.
+    ZAVGateway(int32_t number, uint32_t group, uint32_t id, uint32_t configPortMode = 0);
+    ~ZAVGateway() override;
+
+    void serialize(Archive& ar) override;
+    [[nodiscard]] std::unique_ptr<Node> clone() const override;
+
+    void setName(const std::string& name) override;
+    [[nodiscard]] const std::string* getGatewayName() const override { return &m_name; }
+    [[nodiscard]] uint16_t defaultPowerLevel() const override { return 2; }
+    void setSite(Site* site) override { m_site = site; }
+    void applySite(Site& site, uint32_t index) override;
+    [[nodiscard]] Node* findNodeById(uint32_t id) override;
+    [[nodiscard]] bool hasChild(const Node& node) const override;
+    void afterLoad() override;
+    void resolveImportSources() override;
+    void resolveMapSources() override;
+    void resolveSharedPoints() override;
+    void unlinkPoint(const Import& point) override;
+    void unlinkNode(const Node& node) override;
+    void clearCompiled() override;
+    [[nodiscard]] uint32_t nextTagNumber() override { return static_cast<uint32_t>(tagCounter++); }
+    [[nodiscard]] int getPointIndex(const Import& point) const override;
+    [[nodiscard]] int32_t nextModbusModuleNumber() override { return ++modbusModuleCounter; }
+    void setModbusModuleNumber(int32_t number) override { modbusModuleCounter = number; }
+    [[nodiscard]] uint16_t nextModuleId() override { return moduleIdCounter++; }
+    [[nodiscard]] SerialPortDefinition* getPort0() const override { return port(0); }
+    [[nodiscard]] SerialPortDefinition* getPort1() const override { return port(1); }
+    [[nodiscard]] SerialPortDefinition* getPort2() const override { return port(2); }
+    void fillInfoList(ListRows& rows) const override;
+    [[nodiscard]] int getImageIndex() const override { return 38; }
+
+    // Ports.
+    [[nodiscard]] SerialPortDefinition* port(size_t index) const;
+    [[nodiscard]] bool secondPortIsModuleMaster() const;
+    [[nodiscard]] bool hasModuleMasterPort() const;
+    [[nodiscard]] bool secondPortIsRocMaster() const;
+
+    // Children.
+    [[nodiscard]] bool hasChildModules() const
+    {
+        return !childModules.empty() || !ioModules.empty();
+    }
+    // Offers a new Modbus module; it joins when its properties are confirmed.
+    bool addChild(std::unique_ptr<Node> child);
+    // Takes a child out of either child list; the caller destroys it.
+    [[nodiscard]] std::unique_ptr<Node> takeChild(const Node& child);
+    // Moves a child within childModules to just after another one (to the head without one).
+    void moveChildAfter(const Node& child, const Node* after);
+    // Appends a new I/O module, giving its inputs their Modbus map entries by its map options.
+    void addIoModule(std::unique_ptr<ZAVModule> module);
+    [[nodiscard]] bool ioModuleLimitReached() const { return ioModuleCount >= 64; }
+    [[nodiscard]] uint16_t nextIoModuleNumber() { return ioModuleCount++; }
+
+    // Points.
+    [[nodiscard]] Import* findPointById(uint32_t id) const;
+    // The label of a point in the lists: "Base:VIN", "MBModule:Point_1", "Gateway_2:Base:VIN".
+    [[nodiscard]] std::string formatPointLabel(const Import& point) const;
+    // "MB3005": the label of a point the Modbus map shows; empty when no entry shows it.
+    [[nodiscard]] std::string formatMapSourceLabel(const Import& point) const;
+    // Calls visit for each point in numbering order: local, Modbus and other module inputs,
+    // I/O module inputs, shared imports, write imports.
+    void forEachPoint(const std::function<void(Import&)>& visit) const;
+
+    // Shared imports and exports.
+    size_t addSharedImport(std::unique_ptr<Import> point);
+    bool removeImport(const Import& point);
+    size_t addExport(std::unique_ptr<Export> entry);
+    [[nodiscard]] bool hasExportForPoint(const Import& point) const;
+    bool incrementExportUse(const Import& point, const Node& destination);
+    void unlinkImport(const Import& point);
+    [[nodiscard]] bool hasImportFromAddress(const Node& node) const;
+    size_t addWriteImport(std::unique_ptr<Import> point);
+
+    // Modbus map lists.
+    void addMapEntry(std::unique_ptr<ModbusMap> entry, bool isFloat);
+    // Takes the entry out of its list (and its write import out of writeImports); the caller
+    // owns what comes back; none when the entry is not in its list.
+    struct RemovedMapEntry {
+        std::unique_ptr<ModbusMap> entry;
+        std::unique_ptr<Import> writeImport;
+    };
+    [[nodiscard]] RemovedMapEntry removeMapEntry(const ModbusMap& entry);
+    [[nodiscard]] bool canMoveMapEntryUp(const ModbusMap& entry) const;
+    [[nodiscard]] bool canMoveMapEntryDown(const ModbusMap& entry) const;
+    void moveMapEntryUp(const ModbusMap& entry);
+    void moveMapEntryDown(const ModbusMap& entry);
+    [[nodiscard]] size_t getMapIntegerCount() const { return mapIntegerList.size(); }
+
+    // Numbers the data store as the compile does, without writing an image: every point's
+    // data store index and the data store and import counters become current.
+    void recountDataStore();
+    void resetLimitWarnings() { limitWarnings = 0; }
+    // Copies the radio words and port records of another gateway.
+    void pasteProperties(const ZAVGateway& source);
+
+    int32_t gatewayNumber = 0;
+    int32_t tagCounter = 0;
+    int32_t reservedWord = 0;
+    std::array<AnalogScaling, 4> analogScaling{};
+    int32_t modbusModuleCounter = 0;
+    uint16_t ioModuleCount = 0;
+    uint16_t startingRegister = 3001;
+    uint16_t moduleIdCounter = 1;
+
+    std::vector<std::unique_ptr<SerialPortDefinition>> ports;
+    std::vector<std::unique_ptr<Node>> childModules;
+    std::vector<std::unique_ptr<Import>> localImports;
+    std::vector<std::unique_ptr<Export>> outputs;
+    std::vector<std::unique_ptr<Import>> writeImports;
+    std::vector<std::unique_ptr<Import>> sharedImports;
+    std::vector<std::unique_ptr<Export>> exports;
+    std::vector<std::unique_ptr<ModbusMap>> mapIntegerList;
+    std::vector<std::unique_ptr<ModbusMap>> mapFloatList;
+    std::vector<std::unique_ptr<Node>> ioModules;
+
+    uint8_t limitWarnings = 0;
+    int32_t dataStoreCounter = 0;
+    int32_t importRecordCounter = 0;
+    int32_t exportRecordCounter = 0;
+    int32_t mapRecordCounter = 0;
+    std::vector<std::unique_ptr<Import>> removedImports;
+    std::vector<std::unique_ptr<Export>> removedExports;
+    std::vector<std::unique_ptr<ModbusMap>> removedMapEntries;
+
+private:
+    ZAVGateway(const ZAVGateway& other);
+    void setOwners();
+    void warnLimit(LimitWarning bit, int count, const char* caption, const char* text);
+
+    friend class GatewayTables;
+};
+
+// Default scaling records of a new gateway.
+[[nodiscard]] std::array<AnalogScaling, 4> defaultAnalogScaling();
+
+} // namespace quillan

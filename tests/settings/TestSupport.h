@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <ostream>
+#include <string>
+
+namespace quillan::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillan-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    [[nodiscard]] bool valid() const { return !m_path.empty(); }
+    [[nodiscard]] std::string file(const std::string& name) const
+    {
+        return (m_path / name).string();
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Prints a case as its label, so the names CTest discovers stay short and stable. Test
+// files bring it into the namespace of their cases with a using-declaration.
+template <class Case>
+requires requires(const Case& c)
+{
+    c.label;
+}
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+// Names parameterised cases after their label field.
+struct CaseLabel {
+    template <class Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const
+    {
+        return info.param.label;
+    }
+};
+
+} // namespace quillan::test

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/Notifications.h"
+#include "model/Site.h"
+#include "model/UserPrompts.h"
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace quillan::test {
+
+// Records every notification.
+class RecordingSink final : public NotificationSink {
+public:
+    void notify(const Notification& n) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_all.push_back(n);
+    }
+    [[nodiscard]] std::vector<std::string> lines(int code) const
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> out;
+        for (const auto& n : m_all) {
+            if (n.code == code) {
+                out.push_back(n.text);
+            }
+        }
+        return out;
+    }
+    [[nodiscard]] std::vector<Notification> all() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_all;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Notification> m_all;
+};
+
+// Answers questions from a script and records every message.
+class ScriptedPrompts final : public UserPrompts {
+public:
+    struct Shown {
+        MessageIcon icon;
+        std::string caption;
+        std::string text;
+    };
+
+    void message(MessageIcon icon, const std::string& caption, const std::string& text) override
+    {
+        messages.push_back({icon, caption, text});
+    }
+    MessageAnswer ask(MessageIcon icon, const std::string& caption, const std::string& text,
+                      MessageButtons) override
+    {
+        questions.push_back({icon, caption, text});
+        if (answers.empty()) {
+            return MessageAnswer::cancel;
+        }
+        const MessageAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool editSite(Site& site, bool editing) override
+    {
+        return siteDialog ? siteDialog(site, editing) : false;
+    }
+
+    std::vector<Shown> messages;
+    std::vector<Shown> questions;
+    std::deque<MessageAnswer> answers;
+    std::function<bool(Site&, bool)> siteDialog;
+};
+
+} // namespace quillan::test
