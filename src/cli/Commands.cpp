@@ -6,6 +6,7 @@ namespace quillan::cli {
 int runNew(const std::vector<std::string>& args, CommandIo io);
 int runCheck(const std::vector<std::string>& args, CommandIo io);
 int runDump(const std::vector<std::string>& args, CommandIo io);
+int runPorts(const std::vector<std::string>& args, CommandIo io);
 
 const std::vector<Command>& commands()
 {
@@ -14,6 +15,7 @@ const std::vector<Command>& commands()
          runNew},
         {"check", "check FILE", runCheck},
         {"dump", "dump IMAGE [--type CODE] [--file]", runDump},
+        {"ports", "ports", runPorts},
     };
     return list;
 }
