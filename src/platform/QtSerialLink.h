@@ -51,11 +51,12 @@ private:
     [[nodiscard]] bool modemLinesMissing(QSerialPort& port);
 
     NotificationSink* m_debugSink;
-    std::unique_ptr<PortThread> m_thread;
     std::atomic<bool> m_open{false};
     mutable std::mutex m_nameMutex;
     std::string m_name;
     bool m_modemLinesReported = false; // port thread only
+    // Last, so the thread has ended before the members its calls use go away.
+    std::unique_ptr<PortThread> m_thread;
 };
 
 } // namespace quillan::platform
