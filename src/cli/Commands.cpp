@@ -10,6 +10,7 @@ int runShow(const std::vector<std::string>& args, CommandIo io);
 int runCompile(const std::vector<std::string>& args, CommandIo io);
 int runDump(const std::vector<std::string>& args, CommandIo io);
 int runExportCsv(const std::vector<std::string>& args, CommandIo io);
+int runPorts(const std::vector<std::string>& args, CommandIo io);
 
 const std::vector<Command>& commands()
 {
@@ -30,6 +31,7 @@ const std::vector<Command>& commands()
         {"compile", "compile FILE --gateway NAME --out IMAGE [--firmware VERSION]", runCompile},
         {"dump", "dump IMAGE [--type CODE] [--file]", runDump},
         {"export-csv", "export-csv FILE", runExportCsv},
+        {"ports", "ports", runPorts},
     };
     return list;
 }

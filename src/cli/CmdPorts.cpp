@@ -1,0 +1,55 @@
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "device/PortLister.h"
+#include "model/Text.h"
+#include "platform/QtPortLister.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace quillan::cli {
+
+// Lists the serial ports present: name, USB vendor:product, serial number, description; the
+// gateway's converter is marked.
+int runPorts(const std::vector<std::string>& argv, CommandIo io)
+{
+    const CliArgs args(argv, {});
+    if (!checkOptions(args, {}, io.err)) {
+        return 2;
+    }
+    if (!args.positionals().empty()) {
+        io.err << "usage: quillan-cli ports\n";
+        return 2;
+    }
+    platform::QtPortLister lister;
+    const std::vector<device::PortInfo> ports = lister.listPorts();
+    if (ports.empty()) {
+        io.out << "no serial ports\n";
+        return 0;
+    }
+    size_t nameWidth = 4;
+    size_t serialWidth = 6;
+    for (const auto& port : ports) {
+        nameWidth = std::max(nameWidth, port.name.size());
+        serialWidth = std::max(serialWidth, port.serialNumber.size());
+    }
+    const auto padded = [](const std::string& text, size_t width) {
+        return text + std::string(width - text.size() + 2, ' ');
+    };
+    io.out << padded("PORT", nameWidth) << "USB        " << padded("SERIAL", serialWidth)
+           << "DESCRIPTION\n";
+    for (const auto& port : ports) {
+        const std::string usb = port.vendorId == 0 && port.productId == 0
+                                    ? "-"
+                                    : strprintf("%04x:%04x", port.vendorId, port.productId);
+        std::string line =
+            padded(port.name, nameWidth) + padded(usb, 9) +
+            padded(port.serialNumber.empty() ? "-" : port.serialNumber, serialWidth) +
+            cp1252ToUtf8(port.description) + (device::isGatewayPort(port) ? "  [ZAV Gateway]" : "");
+        line.erase(line.find_last_not_of(' ') + 1);
+        io.out << line << "\n";
+    }
+    return 0;
+}
+
+} // namespace quillan::cli

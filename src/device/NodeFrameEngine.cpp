@@ -1,0 +1,142 @@
+#include "device/NodeFrameEngine.h"
+
+#include "device/SerialLink.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quillan::device {
+
+namespace {
+
+// Copies a record out of a payload; bytes the payload does not hold read as zero.
+template <size_t N>
+void copyRecord(std::array<uint8_t, N>& record, const uint8_t* payload, size_t length)
+{
+    record.fill(0);
+    std::memcpy(record.data(), payload, std::min(length, N));
+}
+
+} // namespace
+
+NodeFrameEngine::NodeFrameEngine(LinkState& state, SerialLink* link)
+    : FrameEngine(FrameSync::firstByte, link), m_state(state)
+{
+}
+
+void NodeFrameEngine::prepareReceive()
+{
+    clearFrameBuffer();
+    if (link() != nullptr && link()->isOpen()) {
+        (void)link()->purge(true, true);
+    }
+}
+
+bool NodeFrameEngine::sendWriteBlock(uint16_t blockType, uint16_t page, const uint8_t* data,
+                                     size_t byteCount)
+{
+    if (!m_state.linkFlag || byteCount > MAX_PAYLOAD_SIZE - BlockData::HEADER_SIZE) {
+        return false;
+    }
+    std::vector<uint8_t> payload(BlockData::HEADER_SIZE + byteCount);
+    putLe16(payload.data(), blockType);
+    putLe16(payload.data() + 2, page);
+    putLe16(payload.data() + 4, static_cast<uint16_t>(byteCount));
+    if (byteCount > 0) {
+        std::memcpy(payload.data() + BlockData::HEADER_SIZE, data, byteCount);
+    }
+    return sendFrame(CMD_WRITE_BLOCK, payload.data(), payload.size());
+}
+
+bool NodeFrameEngine::sendSixByteRequest(uint8_t command, uint16_t first, uint16_t second)
+{
+    if (!m_state.linkFlag) {
+        return false;
+    }
+    // Only the first four bytes carry a meaning; the last two are sent as zeros.
+    std::array<uint8_t, 6> payload{};
+    putLe16(payload.data(), first);
+    putLe16(payload.data() + 2, second);
+    return sendFrame(command, payload.data(), payload.size());
+}
+
+bool NodeFrameEngine::sendReadSecurityKey()
+{
+    return sendSixByteRequest(CMD_READ_BLOCK, BLOCK_SECURITY_KEY, 0);
+}
+
+bool NodeFrameEngine::sendReadProject()
+{
+    return sendSixByteRequest(CMD_READ_PROJECT, 0, 0);
+}
+
+bool NodeFrameEngine::sendQueryProject()
+{
+    return sendSixByteRequest(CMD_QUERY_PROJECT, 0, 0);
+}
+
+std::optional<std::vector<uint8_t>> NodeFrameEngine::readProjectData(int timeoutMs)
+{
+    if (receive(timeoutMs, CMD_PROJECT_DATA) != ReceiveStatus::ok || receivedLength() == 0) {
+        return std::nullopt;
+    }
+    return std::vector<uint8_t>(receivedPayload(), receivedPayload() + receivedLength());
+}
+
+std::optional<uint32_t> NodeFrameEngine::readProjectFileStored(int timeoutMs)
+{
+    if (receive(timeoutMs, CMD_PROJECT_DATA) != ReceiveStatus::ok) {
+        return std::nullopt;
+    }
+    std::array<uint8_t, 4> value{};
+    copyRecord(value, receivedPayload(), receivedLength());
+    return getLe32(value.data());
+}
+
+bool NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* payload, size_t length)
+{
+    switch (command) {
+    case CMD_ACK:
+    case CMD_ACK_72:
+    case CMD_ACK_73:
+        return true;
+    case CMD_IDENTITY:
+        copyRecord(m_state.identity, payload, length);
+        return true;
+    case CMD_NAK:
+        if (m_nakHandler) {
+            m_nakHandler();
+        }
+        return false;
+    case CMD_RADIO_INFO:
+        copyRecord(m_state.radioInfo.bytes, payload, length);
+        return true;
+    case CMD_KEY_VALUE: {
+        std::array<uint8_t, 4> key{};
+        copyRecord(key, payload, length);
+        m_state.keyValue = getLe32(key.data());
+        return true;
+    }
+    case CMD_READ_BLOCK: {
+        // A count that promises more than the payload holds is a garbled reply.
+        if (length < BlockData::HEADER_SIZE ||
+            getLe16(payload + 4) > length - BlockData::HEADER_SIZE || !m_storeConfigBlock) {
+            return false;
+        }
+        return m_storeConfigBlock(getLe16(payload), payload + BlockData::HEADER_SIZE,
+                                  getLe16(payload + 2), getLe16(payload + 4));
+    }
+    case CMD_STATUS_CLEAR:
+        return length >= 20 && std::all_of(payload, payload + 20, [](uint8_t b) { return b == 0; });
+    case CMD_PROJECT_DATA:
+        m_state.projectFileFlag = length > 0 && payload[0] != 0 ? 1 : 0;
+        return true;
+    case CMD_DEVICE_TEXT:
+        copyRecord(m_state.deviceText, payload, length);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace quillan::device

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillan::device {
+
+// Parity and stop-bit codes as the configuration-port settings store them; they are passed
+// through to the link unchanged.
+enum ParityCode : uint8_t {
+    PARITY_NONE = 0,
+    PARITY_ODD = 1,
+    PARITY_EVEN = 2,
+    PARITY_MARK = 3,
+    PARITY_SPACE = 4,
+};
+
+enum StopBitsCode : uint8_t {
+    STOP_BITS_ONE = 0,
+    STOP_BITS_ONE_AND_HALF = 1,
+    STOP_BITS_TWO = 2,
+};
+
+struct LineSettings {
+    uint32_t baudRate = 9600;
+    uint8_t dataBits = 8;
+    uint8_t parity = PARITY_NONE;
+    uint8_t stopBits = STOP_BITS_ONE;
+
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+// A freshly opened port.
+inline constexpr LineSettings DEFAULT_LINE_SETTINGS{9600, 8, PARITY_NONE, STOP_BITS_ONE};
+// While a device operation owns the port.
+inline constexpr LineSettings DEVICE_LINE_SETTINGS{57600, 8, PARITY_NONE, STOP_BITS_ONE};
+
+enum class ReadStatus {
+    data,    // at least one byte was read
+    timeout, // nothing arrived in time
+    error,   // the port failed or is closed
+};
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::timeout;
+    size_t count = 0;
+};
+
+// One serial port, used in blocking style. A link is used by one thread at a time, but that
+// thread may change (the port is opened on the user-interface thread and a device session
+// then talks through it on its worker).
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+
+    // Opens the port by its bare name; an open port is closed first.
+    [[nodiscard]] virtual bool open(const std::string& portName) = 0;
+    // Harmless when closed.
+    virtual void close() = 0;
+    [[nodiscard]] virtual bool isOpen() const = 0;
+    [[nodiscard]] virtual std::string portName() const = 0;
+
+    // Line settings with the codes above; refuses codes it does not know.
+    [[nodiscard]] virtual bool configure(const LineSettings& settings) = 0;
+    [[nodiscard]] virtual bool setRts(bool raised) = 0;
+    [[nodiscard]] virtual bool setDtr(bool raised) = 0;
+    [[nodiscard]] virtual bool cts() = 0;
+    // Throws away what was received and not yet read, and/or what is not yet sent.
+    [[nodiscard]] virtual bool purge(bool receive, bool transmit) = 0;
+
+    // Returns once every byte has gone out; false on an error or a write that stalls.
+    [[nodiscard]] virtual bool write(const uint8_t* data, size_t count) = 0;
+    // Returns as soon as bytes are available (at most capacity of them), or after timeoutMs
+    // without any.
+    [[nodiscard]] virtual ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) = 0;
+
+    // 9600 8N1, then both directions purged.
+    [[nodiscard]] bool applyDefaultSettings()
+    {
+        return configure(DEFAULT_LINE_SETTINGS) && purge(true, true);
+    }
+};
+
+[[nodiscard]] inline bool isValidLineSettings(const LineSettings& s)
+{
+    return s.baudRate > 0 && s.dataBits >= 5 && s.dataBits <= 8 && s.parity <= PARITY_SPACE &&
+           s.stopBits <= STOP_BITS_TWO;
+}
+
+} // namespace quillan::device
