@@ -72,21 +72,32 @@ bool CliProject::points(ZAVGateway& g, const std::vector<std::string>& labels,
     g.fillImportList(rows);
     for (const std::string& label : labels) {
         const std::string wanted = utf8ToCp1252(label);
-        Import* match = nullptr;
-        int matches = 0;
+        // The label alone, or with the Source column in front ("Gateway_2:Base:VIN") where a
+        // shared point carries the same label as a point of the gateway's own.
+        std::vector<Import*> byLabel;
+        std::vector<Import*> bySource;
         for (const ListRow& row : rows) {
-            if (row.cells.size() > 2 && row.cells[2] == wanted) {
-                match = std::get<Import*>(row.item);
-                ++matches;
+            if (row.cells.size() < 3) {
+                continue;
+            }
+            if (row.cells[2] == wanted) {
+                byLabel.push_back(std::get<Import*>(row.item));
+            }
+            if (row.cells[1] + ":" + row.cells[2] == wanted) {
+                bySource.push_back(std::get<Import*>(row.item));
             }
         }
-        if (matches != 1) {
-            m_io.err << "quillan-cli: " << (matches == 0 ? "no point" : "more than one point")
+        const auto& matches = byLabel.size() == 1 || bySource.empty() ? byLabel : bySource;
+        if (matches.size() != 1) {
+            m_io.err << "quillan-cli: " << (matches.empty() ? "no point" : "more than one point")
                      << " labelled \"" << label << "\" in the Imports of "
-                     << cp1252ToUtf8(g.getName()) << "\n";
+                     << cp1252ToUtf8(g.getName())
+                     << (matches.empty() ? "" : "; put the Source column in front, e.g. "
+                                                "Gateway_2:Base:VIN")
+                     << "\n";
             return false;
         }
-        found.push_back(match);
+        found.push_back(matches.front());
     }
     return true;
 }

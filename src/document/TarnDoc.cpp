@@ -306,6 +306,11 @@ void TarnDoc::applySiteToNodes(Site& site)
 
 DocumentStatus TarnDoc::createProject(const NewProjectValues& values)
 {
+    return saveDocument(newProject(values));
+}
+
+std::string TarnDoc::newProject(const NewProjectValues& values)
+{
     deleteContents();
     const std::string folder = withTrailingSeparator(values.folder);
     Site site;
@@ -344,7 +349,7 @@ DocumentStatus TarnDoc::createProject(const NewProjectValues& values)
     }
 
     m_modified = true;
-    return saveDocument(folder + toNativeText(values.name) + ".zavproj");
+    return folder + toNativeText(values.name) + ".zavproj";
 }
 
 void TarnDoc::appendNode(std::unique_ptr<Node> node)

@@ -87,6 +87,8 @@ public:
     void linkAfterLoad();
     // The creation step of the new-project wizard; saves the new project at once.
     [[nodiscard]] DocumentStatus createProject(const NewProjectValues& values);
+    // The same without saving; returns the path the project is to be saved under.
+    std::string newProject(const NewProjectValues& values);
 
     // Project commands.
     void insertSite();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MBModule.h"
 #include "model/Notifications.h"
 #include "model/Site.h"
 #include "model/UserPrompts.h"
@@ -70,11 +71,16 @@ public:
     {
         return siteDialog ? siteDialog(site, editing) : false;
     }
+    bool editModbusModule(MBModule& module, ModbusModuleSettings& settings) override
+    {
+        return moduleDialog ? moduleDialog(module, settings) : false;
+    }
 
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::deque<MessageAnswer> answers;
     std::function<bool(Site&, bool)> siteDialog;
+    std::function<bool(MBModule&, ModbusModuleSettings&)> moduleDialog;
 };
 
 } // namespace quillan::test
