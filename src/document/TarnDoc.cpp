@@ -268,6 +268,21 @@ void TarnDoc::deleteContents()
 void TarnDoc::linkAfterLoad()
 {
     m_root = m_nodes.empty() ? nullptr : static_cast<FileNode*>(m_nodes.front().get());
+    // Index the ids first; a search per reference would make a large file slow to open.
+    m_linkIndex = std::make_unique<std::unordered_map<uint32_t, Node*>>();
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        if (auto* gateway = dynamic_cast<ZAVGateway*>(m_nodes[i].get())) {
+            m_linkIndex->try_emplace(gateway->getId(), gateway);
+            for (const auto* list : {&gateway->childModules, &gateway->ioModules}) {
+                for (const auto& child : *list) {
+                    if (child) {
+                        m_linkIndex->try_emplace(child->getId(), child.get());
+                    }
+                }
+            }
+            gateway->beginLinking();
+        }
+    }
     for (size_t i = 1; i < m_nodes.size(); ++i) {
         Node& node = *m_nodes[i];
         if (node.isGateway()) {
@@ -276,6 +291,12 @@ void TarnDoc::linkAfterLoad()
             node.resolveSharedPoints();
         }
     }
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        if (auto* gateway = dynamic_cast<ZAVGateway*>(m_nodes[i].get())) {
+            gateway->endLinking();
+        }
+    }
+    m_linkIndex.reset();
     if (m_root != nullptr) {
         if (Site* site = m_root->activeSite()) {
             // Re-applying the stored site changes nothing the file holds: a file that was
@@ -564,6 +585,10 @@ std::string TarnDoc::title() const
 
 Node* TarnDoc::findNodeById(uint32_t id)
 {
+    if (m_linkIndex) {
+        const auto it = m_linkIndex->find(id);
+        return it != m_linkIndex->end() ? it->second : nullptr;
+    }
     for (size_t i = 1; i < m_nodes.size(); ++i) {
         if (Node* found = m_nodes[i]->findNodeById(id)) {
             return found;

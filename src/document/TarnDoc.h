@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quillan {
@@ -166,6 +167,8 @@ private:
     uint32_t m_defaultConfigPortMode = 0;
 
     std::vector<Import*> m_importClipboard;
+    // Node ids while a file is being linked.
+    std::unique_ptr<std::unordered_map<uint32_t, Node*>> m_linkIndex;
     Node* m_nodeClipboard = nullptr;
 };
 

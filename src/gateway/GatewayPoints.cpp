@@ -100,6 +100,10 @@ Import* ZAVGateway::findPointById(uint32_t id) const
     if (id == 0xFFFFFFFF) {
         return nullptr;
     }
+    if (m_linkIndex) {
+        const auto it = m_linkIndex->find(id);
+        return it != m_linkIndex->end() ? it->second : nullptr;
+    }
     Import* found = nullptr;
     forEachPoint([&](Import& point) {
         if (found == nullptr && point.pointId == id) {
@@ -107,6 +111,13 @@ Import* ZAVGateway::findPointById(uint32_t id) const
         }
     });
     return found;
+}
+
+void ZAVGateway::beginLinking()
+{
+    m_linkIndex = std::make_unique<std::unordered_map<uint32_t, Import*>>();
+    // The first point with an id wins, as in a search.
+    forEachPoint([&](Import& point) { m_linkIndex->try_emplace(point.pointId, &point); });
 }
 
 int ZAVGateway::getPointIndex(const Import& point) const

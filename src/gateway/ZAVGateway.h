@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace quillan {
@@ -112,6 +113,10 @@ public:
 
     // Points.
     [[nodiscard]] Import* findPointById(uint32_t id) const;
+    // While a file is linked nothing changes the points, so lookups may use an index: a
+    // damaged or hostile file with many points must not make linking quadratic.
+    void beginLinking();
+    void endLinking() { m_linkIndex.reset(); }
     // The label of a point in the lists: "Base:VIN", "MBModule:Point_1", "Gateway_2:Base:VIN".
     [[nodiscard]] std::string formatPointLabel(const Import& point) const;
     // "MB3005": the label of a point the Modbus map shows; empty when no entry shows it.
@@ -210,6 +215,7 @@ private:
     [[nodiscard]] std::string mapPointText(const Import* point, bool refresh) const;
 
     std::unique_ptr<ConfigImage> m_image;
+    std::unique_ptr<std::unordered_map<uint32_t, Import*>> m_linkIndex;
     void setOwners();
     void warnLimit(LimitWarning bit, int count, const char* caption, const char* text);
 };
