@@ -19,15 +19,16 @@ public:
         if (gateway == nullptr) {
             return point.owner != nullptr ? point.owner->getPointIndex(point) : -1;
         }
-        auto [it, inserted] = m_indexes.try_emplace(gateway);
-        if (inserted) {
+        const auto emplaced = m_indexes.try_emplace(gateway);
+        auto& table = emplaced.first->second;
+        if (emplaced.second) {
             int index = 0;
             walkDataStore(*gateway, [&](const DataStoreSlot& slot) {
-                it->second.try_emplace(slot.point.pointId, index++);
+                table.try_emplace(slot.point.pointId, index++);
             });
         }
-        const auto found = it->second.find(point.pointId);
-        return found != it->second.end() ? found->second : -1;
+        const auto found = table.find(point.pointId);
+        return found != table.end() ? found->second : -1;
     }
 
 private:
