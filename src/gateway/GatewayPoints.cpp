@@ -135,7 +135,7 @@ int ZAVGateway::getPointIndex(const Import& point) const
     return found;
 }
 
-void ZAVGateway::recountDataStore()
+void ZAVGateway::recompileTables()
 {
     dataStoreCounter = 0;
     importRecordCounter = 0;
@@ -519,6 +519,28 @@ void ZAVGateway::moveMapEntryDown(const ModbusMap& entry)
     if (it != list.end() && it + 1 != list.end()) {
         std::iter_swap(it, it + 1);
     }
+}
+
+} // namespace quillan
+
+namespace quillan {
+
+void ZAVGateway::editStartingRegister(long value)
+{
+    startingRegister = static_cast<uint16_t>(value < 0 ? 0 : (value > 3001 ? 3001 : value));
+    markModified();
+}
+
+bool ZAVGateway::editWriteImport(const ModbusMap& entry, const std::string& name)
+{
+    Import* point = entry.point;
+    if (point == nullptr || name.empty() ||
+        !point->getRuntimeClass().isDerivedFrom(MBCommand::classInfo)) {
+        return false;
+    }
+    point->pointName = name;
+    markModified();
+    return true;
 }
 
 } // namespace quillan

@@ -378,7 +378,7 @@ bool ZAVGateway::addChild(std::unique_ptr<Node> child)
     }
     child->setSite(m_site);
     childModules.push_back(std::move(child));
-    recountDataStore();
+    recompileTables();
     warnLimit(limitImports, dataStoreCounter, "Import limit (1920) exceeded.",
               "The ZAV Gateway Module supports up to 1920 Imports.");
     return true;

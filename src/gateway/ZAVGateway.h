@@ -149,10 +149,16 @@ public:
     void moveMapEntryUp(const ModbusMap& entry);
     void moveMapEntryDown(const ModbusMap& entry);
     [[nodiscard]] size_t getMapIntegerCount() const { return mapIntegerList.size(); }
+    // "Edit Starting Register": the dialog's value, kept within its 0 to 3001 range. The
+    // registers follow at the next numbering.
+    void editStartingRegister(long value);
+    // "Modify Write Import": the write import the entry shows takes the new name; false when
+    // the entry shows no write import or the name is empty.
+    bool editWriteImport(const ModbusMap& entry, const std::string& name);
 
     // Numbers the data store as the compile does, without writing an image: every point's
     // data store index and the data store and import counters become current.
-    void recountDataStore();
+    void recompileTables();
     // Gives every map entry its register: the integer table from startingRegister, the
     // floating-point table from 7001, a refresh row taking the register after its entry.
     void numberMapRegisters();
