@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/Bytes.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -9,44 +11,7 @@
 namespace quillan {
 
 // Little-endian fields of the image.
-namespace le {
-
-inline uint16_t getU16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline uint32_t getU32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline float getF32(const uint8_t* p)
-{
-    return std::bit_cast<float>(getU32(p));
-}
-
-inline void putU16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-inline void putU32(uint8_t* p, uint32_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-inline void putF32(uint8_t* p, float v)
-{
-    putU32(p, std::bit_cast<uint32_t>(v));
-}
-
-} // namespace le
+namespace le = bytes;
 
 enum class PortProtocol : uint8_t {
     disabled = 0,

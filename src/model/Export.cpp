@@ -82,35 +82,6 @@ const std::string* Export::getModuleName() const
     return owner != nullptr ? owner->getModuleName() : nullptr;
 }
 
-uint16_t Export::detailU16(size_t at) const
-{
-    return bytes::getU16(details.data() + at);
-}
-
-void Export::setDetailU16(size_t at, uint16_t value)
-{
-    bytes::putU16(details.data() + at, value);
-}
-
-void Export::ioDetailU8(Archive& ar, size_t at)
-{
-    ar.io(details[at]);
-}
-
-void Export::ioDetailU16(Archive& ar, size_t at)
-{
-    uint16_t v = detailU16(at);
-    ar.io(v);
-    setDetailU16(at, v);
-}
-
-void Export::ioDetailU32(Archive& ar, size_t at)
-{
-    uint32_t v = bytes::getU32(details.data() + at);
-    ar.io(v);
-    bytes::putU32(details.data() + at, v);
-}
-
 void Export::fillBaseRecord(uint8_t* r) const
 {
     bytes::putU16(r + 0, static_cast<uint16_t>(sourceIndex));
@@ -124,7 +95,7 @@ void Export::fillBaseRecord(uint8_t* r) const
 void IOExport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU32(ar, 0);
+        detail_bytes::ioU32(ar, details, 0);
     }
 }
 
@@ -140,7 +111,7 @@ std::unique_ptr<Export> IOExport::clone() const
 
 void IOExport::setLocalOutput(uint32_t output)
 {
-    bytes::putU32(details.data(), output);
+    detail_bytes::setU32(details, 0, output);
 }
 
 // RFExport
@@ -160,7 +131,7 @@ void RFExport::serialize(Archive& ar)
     } else {
         destinationNodeId = ar.readU32();
     }
-    ioDetailU16(ar, 0);
+    detail_bytes::ioU16(ar, details, 0);
 }
 
 void RFExport::fillExportRecord(uint8_t* record) const
@@ -216,11 +187,7 @@ std::unique_ptr<Export> PolyExport::clone() const
 void MBExport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU8(ar, 0);
-        ioDetailU8(ar, 1);
-        ioDetailU16(ar, 2);
-        ioDetailU8(ar, 4);
-        ioDetailU8(ar, 5);
+        detail_bytes::ioModbus(ar, details);
         ar.io(mbValue);
     }
 }
@@ -235,23 +202,13 @@ std::unique_ptr<Export> MBExport::clone() const
     return std::unique_ptr<Export>(new MBExport(*this));
 }
 
-void MBExport::setModbusDetails(uint8_t portNumber, uint8_t slave, uint16_t start,
-                                uint8_t count, uint8_t fmt)
-{
-    details[0] = portNumber;
-    details[1] = slave;
-    setDetailU16(2, start);
-    details[4] = count;
-    details[5] = fmt;
-}
-
 // LegacyExport
 
 void LegacyExport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU16(ar, 0);
-        ioDetailU16(ar, 2);
+        detail_bytes::ioU16(ar, details, 0);
+        detail_bytes::ioU16(ar, details, 2);
     }
 }
 

@@ -46,8 +46,8 @@ public:
     // The source id the file stores: from the live source, 0xFFFFFFFF without one.
     [[nodiscard]] uint32_t liveSourcePointId() const;
 
-    [[nodiscard]] uint16_t detailU16(size_t offset) const;
-    void setDetailU16(size_t offset, uint16_t value);
+    [[nodiscard]] uint16_t detailU16(size_t at) const { return detail_bytes::u16(details, at); }
+    void setDetailU16(size_t at, uint16_t value) { detail_bytes::setU16(details, at, value); }
 
     uint32_t sourcePointId = 0;
     int16_t sourceIndex = -1;
@@ -66,9 +66,6 @@ protected:
     bool serializeBase(Archive& ar);
     // Index, destination type, Interval and the details.
     void fillBaseRecord(uint8_t* record) const;
-    void ioDetailU8(Archive& ar, size_t offset);
-    void ioDetailU16(Archive& ar, size_t offset);
-    void ioDetailU32(Archive& ar, size_t offset);
 };
 
 class IOExport : public Export {
@@ -125,7 +122,10 @@ public:
     [[nodiscard]] uint8_t registerCount() const { return details[4]; }
     [[nodiscard]] uint8_t format() const { return details[5]; }
     void setModbusDetails(uint8_t portNumber, uint8_t slave, uint16_t start, uint8_t count,
-                          uint8_t fmt);
+                          uint8_t fmt)
+    {
+        detail_bytes::setModbus(details, portNumber, slave, start, count, fmt);
+    }
 
     int32_t mbValue = 0;
 };

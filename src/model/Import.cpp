@@ -133,35 +133,6 @@ bool Import::sourceChainOwnedBy(const Node& node) const
     return false;
 }
 
-uint16_t Import::detailU16(size_t at) const
-{
-    return bytes::getU16(details.data() + at);
-}
-
-void Import::setDetailU16(size_t at, uint16_t value)
-{
-    bytes::putU16(details.data() + at, value);
-}
-
-void Import::ioDetailU8(Archive& ar, size_t at)
-{
-    ar.io(details[at]);
-}
-
-void Import::ioDetailU16(Archive& ar, size_t at)
-{
-    uint16_t v = detailU16(at);
-    ar.io(v);
-    setDetailU16(at, v);
-}
-
-void Import::ioDetailU32(Archive& ar, size_t at)
-{
-    uint32_t v = bytes::getU32(details.data() + at);
-    ar.io(v);
-    bytes::putU32(details.data() + at, v);
-}
-
 void Import::fillBaseRecord(uint8_t* r) const
 {
     bytes::putU16(r + 0, static_cast<uint16_t>(dataStoreIndex));
@@ -178,7 +149,7 @@ void Import::fillBaseRecord(uint8_t* r) const
 void IOImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU32(ar, 0);
+        detail_bytes::ioU32(ar, details, 0);
     }
 }
 
@@ -194,12 +165,12 @@ std::unique_ptr<Import> IOImport::clone() const
 
 uint32_t IOImport::localChannel() const
 {
-    return bytes::getU32(details.data());
+    return detail_bytes::u32(details, 0);
 }
 
 void IOImport::setLocalChannel(uint32_t channel)
 {
-    bytes::putU32(details.data(), channel);
+    detail_bytes::setU32(details, 0, channel);
 }
 
 // RFImport
@@ -230,8 +201,8 @@ void RFImport::serialize(Archive& ar)
         sourceNodeId = ar.readU32();
         sourcePointId = ar.readU32();
     }
-    ioDetailU16(ar, 0);
-    ioDetailU16(ar, 2);
+    detail_bytes::ioU16(ar, details, 0);
+    detail_bytes::ioU16(ar, details, 2);
 }
 
 void RFImport::fillImportRecord(uint8_t* record) const
@@ -271,8 +242,8 @@ const std::string* RFImport::getPointName() const
 void PolyImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU16(ar, 0);
-        ioDetailU16(ar, 2);
+        detail_bytes::ioU16(ar, details, 0);
+        detail_bytes::ioU16(ar, details, 2);
     }
 }
 
@@ -291,11 +262,7 @@ std::unique_ptr<Import> PolyImport::clone() const
 void MBImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU8(ar, 0);
-        ioDetailU8(ar, 1);
-        ioDetailU16(ar, 2);
-        ioDetailU8(ar, 4);
-        ioDetailU8(ar, 5);
+        detail_bytes::ioModbus(ar, details);
     }
 }
 
@@ -314,26 +281,16 @@ bool MBImport::canScale() const
     return owner != nullptr && owner->isModbusModule();
 }
 
-void MBImport::setModbusDetails(uint8_t portNumber, uint8_t slave, uint16_t start,
-                                uint8_t count, uint8_t fmt)
-{
-    details[0] = portNumber;
-    details[1] = slave;
-    setDetailU16(2, start);
-    details[4] = count;
-    details[5] = fmt;
-}
-
 // LegacyImport
 
 void LegacyImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU16(ar, 0);
-        ioDetailU8(ar, 2);
-        ioDetailU8(ar, 3);
-        ioDetailU8(ar, 4);
-        ioDetailU8(ar, 5);
+        detail_bytes::ioU16(ar, details, 0);
+        detail_bytes::ioU8(ar, details, 2);
+        detail_bytes::ioU8(ar, details, 3);
+        detail_bytes::ioU8(ar, details, 4);
+        detail_bytes::ioU8(ar, details, 5);
     }
 }
 
@@ -353,10 +310,10 @@ void PIOImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
         ar.io(pioValue);
-        ioDetailU8(ar, 0);
-        ioDetailU8(ar, 1);
-        ioDetailU16(ar, 2);
-        ioDetailU16(ar, 4);
+        detail_bytes::ioU8(ar, details, 0);
+        detail_bytes::ioU8(ar, details, 1);
+        detail_bytes::ioU16(ar, details, 2);
+        detail_bytes::ioU16(ar, details, 4);
     }
 }
 
@@ -375,7 +332,7 @@ std::unique_ptr<Import> PIOImport::clone() const
 void RadioStatusImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU16(ar, 0);
+        detail_bytes::ioU16(ar, details, 0);
         if (ar.isLoading()) {
             pointType = fixedPointType();
         }
@@ -412,7 +369,7 @@ std::unique_ptr<Import> MBCommand::clone() const
 void ROCImport::serialize(Archive& ar)
 {
     if (serializeBase(ar)) {
-        ioDetailU16(ar, 0);
+        detail_bytes::ioU16(ar, details, 0);
         ar.io(rocByte3);
         ar.io(rocByte1);
         ar.io(rocByte2);

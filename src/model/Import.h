@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DetailBytes.h"
 #include "model/Serializable.h"
 
 #include <array>
@@ -27,7 +28,6 @@ enum ImportSourceType : int16_t {
 enum ValueFormat : int16_t { formatShort = 0, formatLong = 1, formatFloat = 2 };
 
 inline constexpr size_t kImportRecordSize = 24;
-using Details = std::array<uint8_t, 6>;
 
 // One point of a gateway's data store and how the gateway fills it. Subclasses add the six
 // bytes that describe the source, which go unchanged into the device's import record.
@@ -57,8 +57,8 @@ public:
     [[nodiscard]] virtual bool isSharedImport() const { return false; }
     [[nodiscard]] virtual bool canScale() const { return false; }
 
-    [[nodiscard]] uint16_t detailU16(size_t offset) const;
-    void setDetailU16(size_t offset, uint16_t value);
+    [[nodiscard]] uint16_t detailU16(size_t at) const { return detail_bytes::u16(details, at); }
+    void setDetailU16(size_t at, uint16_t value) { detail_bytes::setU16(details, at, value); }
 
     uint32_t pointId = 0;
     int16_t dataStoreIndex = 0;
@@ -88,9 +88,6 @@ protected:
     bool serializeBase(Archive& ar);
     // Index, Interval, source type, Zero, Gain, Offset and the details.
     void fillBaseRecord(uint8_t* record) const;
-    void ioDetailU8(Archive& ar, size_t offset);
-    void ioDetailU16(Archive& ar, size_t offset);
-    void ioDetailU32(Archive& ar, size_t offset);
 };
 
 // The gateway's own local I/O point; details: uint32 local channel.
@@ -162,7 +159,10 @@ public:
     [[nodiscard]] uint8_t registerCount() const { return details[4]; }
     [[nodiscard]] uint8_t format() const { return details[5]; }
     void setModbusDetails(uint8_t portNumber, uint8_t slave, uint16_t start, uint8_t count,
-                          uint8_t fmt);
+                          uint8_t fmt)
+    {
+        detail_bytes::setModbus(details, portNumber, slave, start, count, fmt);
+    }
 };
 
 // A value read from a legacy monitor; details: radio address, command, offset, format, extra.

@@ -24,23 +24,16 @@ MBModule::MBModule(const MBModule& other)
 {
     // A copy always sits on the RS485 port, where pasted modules live.
     modbusPort = 2;
-    for (const auto& input : other.m_inputs) {
-        m_inputs.push_back(input ? input->clone() : nullptr);
-        if (Import* copy = m_inputs.back().get()) {
-            copy->owner = this;
-            if (dynamic_cast<MBImport*>(copy) != nullptr ||
-                copy->getRuntimeClass().isDerivedFrom(PIOImport::classInfo)) {
-                copy->details[0] = 2;
-            }
+    m_points.copyFrom(other.m_points, this);
+    for (auto& input : m_points.inputs) {
+        if (input && (dynamic_cast<MBImport*>(input.get()) != nullptr ||
+                      dynamic_cast<PIOImport*>(input.get()) != nullptr)) {
+            input->details[0] = 2;
         }
     }
-    for (const auto& output : other.m_outputs) {
-        m_outputs.push_back(output ? output->clone() : nullptr);
-        if (Export* copy = m_outputs.back().get()) {
-            copy->owner = this;
-            if (dynamic_cast<MBExport*>(copy) != nullptr) {
-                copy->details[0] = 2;
-            }
+    for (auto& output : m_points.outputs) {
+        if (dynamic_cast<MBExport*>(output.get()) != nullptr) {
+            output->details[0] = 2;
         }
     }
 }
@@ -55,20 +48,10 @@ void MBModule::serialize(Archive& ar)
         ar.io(firstRegister);
         ar.io(registerCount);
         ar.io(registerFormat);
-        ar.ioObjects(m_inputs);
-        ar.ioObjects(m_outputs);
+        m_points.serialize(ar);
     }
     if (ar.isLoading()) {
-        for (auto& input : m_inputs) {
-            if (input) {
-                input->owner = this;
-            }
-        }
-        for (auto& output : m_outputs) {
-            if (output) {
-                output->owner = this;
-            }
-        }
+        m_points.setOwner(this);
     }
 }
 
@@ -98,30 +81,12 @@ uint32_t MBModule::nextTagNumber()
     return m_parent != nullptr ? m_parent->nextTagNumber() : 0xFFFFFFFF;
 }
 
-void MBModule::unlinkPoint(const Import& point)
-{
-    for (auto& output : m_outputs) {
-        if (output && output->sourceChainContains(point)) {
-            output->source = nullptr;
-        }
-    }
-}
-
-void MBModule::unlinkNode(const Node& node)
-{
-    for (auto& output : m_outputs) {
-        if (output && output->sourceChainOwnedBy(node)) {
-            output->source = nullptr;
-        }
-    }
-}
-
 uint8_t MBModule::getModbusPort() const
 {
     if (modbusPort != 0 && slaveId != 0) {
         return modbusPort;
     }
-    return !m_outputs.empty() && m_outputs.front() ? m_outputs.front()->details[0] : 0;
+    return !m_points.outputs.empty() && m_points.outputs.front() ? m_points.outputs.front()->details[0] : 0;
 }
 
 uint8_t MBModule::getModbusSlaveId() const
@@ -129,7 +94,7 @@ uint8_t MBModule::getModbusSlaveId() const
     if (modbusPort != 0 && slaveId != 0) {
         return slaveId;
     }
-    return !m_outputs.empty() && m_outputs.front() ? m_outputs.front()->details[1] : 0;
+    return !m_points.outputs.empty() && m_points.outputs.front() ? m_points.outputs.front()->details[1] : 0;
 }
 
 void MBModule::fillInfoList(ListRows& rows) const
@@ -141,7 +106,7 @@ void MBModule::fillInfoList(ListRows& rows) const
     const char* portName = port == 1 ? "CONFIG" : port == 2 ? "RS485" : port == 3 ? "RTU" : "";
     rows.push_back({{"Serial Port", portName}, -1, {}, false});
     rows.push_back({{"Slave Id", strprintf("%d", getModbusSlaveId())}, -1, {}, false});
-    const auto* first = !m_inputs.empty() ? dynamic_cast<const MBImport*>(m_inputs.front().get())
+    const auto* first = !m_points.inputs.empty() ? dynamic_cast<const MBImport*>(m_points.inputs.front().get())
                                           : nullptr;
     if (first != nullptr) {
         const int start = first->startRegister();
@@ -155,8 +120,8 @@ void MBModule::fillInfoList(ListRows& rows) const
         format += (registerFormat & 0x80) != 0 ? " FC4" : " FC3";
         rows.push_back({{"Register Format", format}, -1, {}, false});
     }
-    for (size_t i = 0; i < m_outputs.size(); ++i) {
-        const Export* output = m_outputs[i].get();
+    for (size_t i = 0; i < m_points.outputs.size(); ++i) {
+        const Export* output = m_points.outputs[i].get();
         if (output == nullptr) {
             continue;
         }
@@ -201,10 +166,10 @@ ModbusModuleSettings MBModule::openingSettings() const
     s.firstRegister = firstRegister;
     s.registerCount = registerCount;
     s.registerFormat = registerFormat;
-    for (const auto& input : m_inputs) {
+    for (const auto& input : m_points.inputs) {
         s.inputNames.push_back(input ? input->pointName : std::string());
     }
-    for (const auto& output : m_outputs) {
+    for (const auto& output : m_points.outputs) {
         s.outputs.push_back({output.get(), nullptr});
     }
     return s;
@@ -230,17 +195,17 @@ void MBModule::applyProperties(ModbusModuleSettings s)
     pollInterval = s.interval;
     const uint8_t f = s.registerFormat;
     for (size_t i = 0; i < s.inputNames.size(); ++i) {
-        if (i >= m_inputs.size() || !m_inputs[i]) {
+        if (i >= m_points.inputs.size() || !m_points.inputs[i]) {
             auto input = makeModbusInput(static_cast<int16_t>(f & 0x7F), *this,
                                          sizeWordForFormat(f), s.slaveId, s.firstRegister,
                                          s.registerCount, f);
-            if (i >= m_inputs.size()) {
-                m_inputs.push_back(std::move(input));
+            if (i >= m_points.inputs.size()) {
+                m_points.inputs.push_back(std::move(input));
             } else {
-                m_inputs[i] = std::move(input);
+                m_points.inputs[i] = std::move(input);
             }
         }
-        Import& input = *m_inputs[i];
+        Import& input = *m_points.inputs[i];
         input.pointName = s.inputNames[i];
         input.interval = s.interval;
         input.sizeWord = sizeWordForFormat(f);
@@ -254,9 +219,9 @@ void MBModule::applyProperties(ModbusModuleSettings s)
     registerCount = s.registerCount;
     registerFormat = f;
 
-    while (m_inputs.size() > s.inputNames.size()) {
-        std::unique_ptr<Import> doomed = std::move(m_inputs.back());
-        m_inputs.pop_back();
+    while (m_points.inputs.size() > s.inputNames.size()) {
+        std::unique_ptr<Import> doomed = std::move(m_points.inputs.back());
+        m_points.inputs.pop_back();
         if (doomed && c != nullptr) {
             c->unlinkPointEverywhere(*doomed);
             c->forgetClipboardPoint(*doomed);
@@ -269,10 +234,10 @@ void MBModule::applyProperties(ModbusModuleSettings s)
         if (entry.added) {
             output = std::move(entry.added);
         } else {
-            const auto it = std::find_if(m_outputs.begin(), m_outputs.end(), [&](const auto& o) {
+            const auto it = std::find_if(m_points.outputs.begin(), m_points.outputs.end(), [&](const auto& o) {
                 return o.get() == entry.existing && o != nullptr;
             });
-            if (it == m_outputs.end()) {
+            if (it == m_points.outputs.end()) {
                 continue;
             }
             output = std::move(*it);
@@ -282,7 +247,7 @@ void MBModule::applyProperties(ModbusModuleSettings s)
         output->details[1] = s.slaveId;
         outputs.push_back(std::move(output));
     }
-    m_outputs = std::move(outputs);
+    m_points.outputs = std::move(outputs);
     markModified();
 }
 
@@ -295,7 +260,7 @@ void MBModule::message(const std::string& caption, const std::string& text) cons
 
 bool MBModule::pasteProperties(const MBModule& source)
 {
-    if (!m_inputs.empty() || !m_outputs.empty()) {
+    if (!m_points.inputs.empty() || !m_points.outputs.empty()) {
         message("Copy / Paste Properties",
                 "In order to paste properties to this module,\n\nyou must first remove its "
                 "registers.");
@@ -319,8 +284,8 @@ bool MBModule::pasteProperties(const MBModule& source)
     firstRegister = source.firstRegister;
     registerCount = source.registerCount;
     registerFormat = source.registerFormat;
-    for (size_t i = 0; i < source.m_inputs.size(); ++i) {
-        const Import* from = source.m_inputs[i].get();
+    for (size_t i = 0; i < source.m_points.inputs.size(); ++i) {
+        const Import* from = source.m_points.inputs[i].get();
         auto input = makeModbusInput(static_cast<int16_t>(registerFormat & 0x7F), *this,
                                      sizeWordForFormat(registerFormat), slaveId,
                                      static_cast<uint16_t>(firstRegister + i), registerCount,
@@ -336,9 +301,9 @@ bool MBModule::pasteProperties(const MBModule& source)
         input->formatWord = registerFormat;
         input->setModbusDetails(modbusPort, slaveId, firstRegister, registerCount,
                                 registerFormat);
-        m_inputs.push_back(std::move(input));
+        m_points.inputs.push_back(std::move(input));
     }
-    for (const auto& from : source.m_outputs) {
+    for (const auto& from : source.m_points.outputs) {
         const auto* mb = dynamic_cast<const MBExport*>(from.get());
         if (mb == nullptr) {
             continue;
@@ -348,7 +313,7 @@ bool MBModule::pasteProperties(const MBModule& source)
         if (const std::string* name = mb->getPointName()) {
             output->exportName = *name;
         }
-        m_outputs.push_back(std::move(output));
+        m_points.outputs.push_back(std::move(output));
     }
     if (ProjectContext* c = context()) {
         c->notifications().post(MSG_REFRESH_SELECTION);

@@ -2,6 +2,7 @@
 
 #include "model/Export.h"
 #include "model/Import.h"
+#include "model/ModulePoints.h"
 #include "model/Node.h"
 
 namespace quillan {
@@ -43,17 +44,17 @@ public:
     [[nodiscard]] uint32_t nextTagNumber() override;
     [[nodiscard]] std::vector<std::unique_ptr<Import>>* getModuleInputs() override
     {
-        return &m_inputs;
+        return &m_points.inputs;
     }
     [[nodiscard]] std::vector<std::unique_ptr<Export>>* getModuleOutputs() override
     {
-        return &m_outputs;
+        return &m_points.outputs;
     }
     [[nodiscard]] bool isModbusModule() const override { return true; }
     [[nodiscard]] bool compilesModbusImports() const override { return true; }
     [[nodiscard]] int getImageIndex() const override { return 12; }
-    void unlinkPoint(const Import& point) override;
-    void unlinkNode(const Node& node) override;
+    void unlinkPoint(const Import& point) override { m_points.unlinkPoint(point); }
+    void unlinkNode(const Node& node) override { m_points.unlinkNode(node); }
     void fillInfoList(ListRows& rows) const override;
 
     // Port and slave id; taken from the first output when either is 0.
@@ -83,8 +84,7 @@ private:
     MBModule(const MBModule& other);
     void message(const std::string& caption, const std::string& text) const;
 
-    std::vector<std::unique_ptr<Import>> m_inputs;
-    std::vector<std::unique_ptr<Export>> m_outputs;
+    ModulePoints m_points;
 };
 
 // Size word of a point in a register format: 32-bit for float values. Bit 7 only selects the

@@ -15,18 +15,7 @@ ZAVModule::~ZAVModule() = default;
 ZAVModule::ZAVModule(const ZAVModule& other)
     : Node(other), m_moduleId(other.m_moduleId), m_moduleInterval(other.m_moduleInterval)
 {
-    for (const auto& input : other.m_inputs) {
-        m_inputs.push_back(input ? input->clone() : nullptr);
-        if (m_inputs.back()) {
-            m_inputs.back()->owner = this;
-        }
-    }
-    for (const auto& output : other.m_outputs) {
-        m_outputs.push_back(output ? output->clone() : nullptr);
-        if (m_outputs.back()) {
-            m_outputs.back()->owner = this;
-        }
-    }
+    m_points.copyFrom(other.m_points, this);
 }
 
 void ZAVModule::serialize(Archive& ar)
@@ -35,20 +24,10 @@ void ZAVModule::serialize(Archive& ar)
     if (ar.isStoring() || m_schema == 1) {
         ar.io(m_moduleId);
         ar.io(m_moduleInterval);
-        ar.ioObjects(m_inputs);
-        ar.ioObjects(m_outputs);
+        m_points.serialize(ar);
     }
     if (ar.isLoading()) {
-        for (auto& input : m_inputs) {
-            if (input) {
-                input->owner = this;
-            }
-        }
-        for (auto& output : m_outputs) {
-            if (output) {
-                output->owner = this;
-            }
-        }
+        m_points.setOwner(this);
     }
 }
 
@@ -87,31 +66,13 @@ uint32_t ZAVModule::nextTagNumber()
     return m_parent != nullptr ? m_parent->nextTagNumber() : 0xFFFFFFFF;
 }
 
-void ZAVModule::unlinkPoint(const Import& point)
-{
-    for (auto& output : m_outputs) {
-        if (output && output->sourceChainContains(point)) {
-            output->source = nullptr;
-        }
-    }
-}
-
-void ZAVModule::unlinkNode(const Node& node)
-{
-    for (auto& output : m_outputs) {
-        if (output && output->sourceChainOwnedBy(node)) {
-            output->source = nullptr;
-        }
-    }
-}
-
 uint8_t ZAVModule::address() const
 {
-    if (m_inputs.empty() || !m_inputs.front()) {
+    if (m_points.inputs.empty() || !m_points.inputs.front()) {
         return 0;
     }
-    const auto* first = dynamic_cast<const MBImport*>(m_inputs.front().get());
-    const uint8_t slave = first != nullptr ? first->slaveId() : m_inputs.front()->details[1];
+    const auto* first = dynamic_cast<const MBImport*>(m_points.inputs.front().get());
+    const uint8_t slave = first != nullptr ? first->slaveId() : m_points.inputs.front()->details[1];
     return static_cast<uint8_t>(slave - 1);
 }
 
@@ -131,8 +92,8 @@ void ZAVModule::makePoints(Node& gateway, const IoModulePoints& v)
     m_name = strprintf("M%d", v.address);
     m_moduleId = gateway.nextModuleId();
     m_moduleInterval = v.interval;
-    m_inputs.clear();
-    m_outputs.clear();
+    m_points.inputs.clear();
+    m_points.outputs.clear();
 
     const auto sizeWord = static_cast<int16_t>(v.inputs.format != 0 ? 4 : 2);
     auto addInput = [&](const std::string& name, bool inTable) {
@@ -142,7 +103,7 @@ void ZAVModule::makePoints(Node& gateway, const IoModulePoints& v)
         applyInputDetails(*input, v.inputs, m_moduleInterval);
         input->pointName = name;
         input->inImportTable = inTable;
-        m_inputs.push_back(std::move(input));
+        m_points.inputs.push_back(std::move(input));
     };
     auto addOutput = [&](const std::string& name, const ModbusPointDetails& d) {
         auto output = makeModbusOutput(*this, d.slaveId, d.startRegister, d.registerCount,
@@ -150,7 +111,7 @@ void ZAVModule::makePoints(Node& gateway, const IoModulePoints& v)
         output->details[0] = 2;
         output->interval = 0;
         output->exportName = name;
-        m_outputs.push_back(std::move(output));
+        m_points.outputs.push_back(std::move(output));
     };
 
     if (getIoKind() == ioKindDm) {
@@ -181,8 +142,8 @@ void ZAVModule::updatePoints(const IoModulePoints& v)
     m_name = strprintf("M%d", v.address);
     m_moduleInterval = v.interval;
     if (getIoKind() == ioKindDm) {
-        for (size_t i = 0; i < m_inputs.size(); ++i) {
-            auto* input = dynamic_cast<MBImport*>(m_inputs[i].get());
+        for (size_t i = 0; i < m_points.inputs.size(); ++i) {
+            auto* input = dynamic_cast<MBImport*>(m_points.inputs[i].get());
             if (input == nullptr) {
                 continue;
             }
@@ -193,15 +154,15 @@ void ZAVModule::updatePoints(const IoModulePoints& v)
             const uint8_t bit = i < 4 ? groupInputs : (i < 8 ? groupOutputStatus : groupCounts);
             input->inImportTable = (v.groups & bit) != 0;
         }
-        for (auto& output : m_outputs) {
+        for (auto& output : m_points.outputs) {
             if (output) {
                 output->details[1] = static_cast<uint8_t>(v.address + 1);
             }
         }
         return;
     }
-    for (size_t i = 0; i < m_inputs.size(); ++i) {
-        if (auto* input = dynamic_cast<MBImport*>(m_inputs[i].get())) {
+    for (size_t i = 0; i < m_points.inputs.size(); ++i) {
+        if (auto* input = dynamic_cast<MBImport*>(m_points.inputs[i].get())) {
             input->interval = m_moduleInterval;
             input->details[1] = v.inputs.slaveId;
             input->setDetailU16(2, static_cast<uint16_t>(v.inputs.startRegister + i));
@@ -209,8 +170,8 @@ void ZAVModule::updatePoints(const IoModulePoints& v)
         }
     }
     const ModbusPointDetails* settings[] = {&v.output1, &v.output2};
-    for (size_t i = 0; i < m_outputs.size() && i < 2; ++i) {
-        if (auto* output = dynamic_cast<MBExport*>(m_outputs[i].get())) {
+    for (size_t i = 0; i < m_points.outputs.size() && i < 2; ++i) {
+        if (auto* output = dynamic_cast<MBExport*>(m_points.outputs[i].get())) {
             output->details[1] = settings[i]->slaveId;
             output->setDetailU16(2, settings[i]->startRegister);
             output->details[5] = settings[i]->format;

@@ -2,6 +2,7 @@
 
 #include "model/Export.h"
 #include "model/Import.h"
+#include "model/ModulePoints.h"
 #include "model/Node.h"
 
 #include <array>
@@ -49,14 +50,14 @@ public:
     [[nodiscard]] uint32_t nextTagNumber() override;
     [[nodiscard]] std::vector<std::unique_ptr<Import>>* getModuleInputs() override
     {
-        return &m_inputs;
+        return &m_points.inputs;
     }
     [[nodiscard]] std::vector<std::unique_ptr<Export>>* getModuleOutputs() override
     {
-        return &m_outputs;
+        return &m_points.outputs;
     }
-    void unlinkPoint(const Import& point) override;
-    void unlinkNode(const Node& node) override;
+    void unlinkPoint(const Import& point) override { m_points.unlinkPoint(point); }
+    void unlinkNode(const Node& node) override { m_points.unlinkNode(node); }
 
     [[nodiscard]] uint32_t getModuleInterval() const { return m_moduleInterval; }
     void setModuleInterval(uint32_t seconds) { m_moduleInterval = seconds; }
@@ -77,8 +78,7 @@ protected:
 
     uint16_t m_moduleId = 0;
     uint32_t m_moduleInterval = 1;
-    std::vector<std::unique_ptr<Import>> m_inputs;
-    std::vector<std::unique_ptr<Export>> m_outputs;
+    ModulePoints m_points;
 };
 
 class AM1Module : public ZAVModule {
