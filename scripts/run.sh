@@ -8,5 +8,5 @@ export QUILLAN_BUILD_DIR="${QUILLAN_BUILD_DIR:-$top/build}"
 demo="${TMPDIR:-/tmp}/quillan-demo"
 mkdir -p "$demo"
 cli="$QUILLAN_BUILD_DIR/src/cli/quillan-cli"
-"$cli" new --name Demo --folder "$demo" --band 900 --channel 5 --group 10
+"$cli" new --name Demo --folder "$demo" --band 900 --channel 5 --group 10 --gateway Gateway --overwrite
 "$cli" check "$demo/Demo.zavproj"

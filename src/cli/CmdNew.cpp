@@ -36,10 +36,10 @@ bool isValidProjectName(const std::string& name)
 
 int runNew(const std::vector<std::string>& argv, CommandIo io)
 {
-    const CliArgs args(argv, {"verbose"});
+    const CliArgs args(argv, {"verbose", "overwrite"});
     if (!checkOptions(args,
                       {"name", "folder", "band", "channel", "group", "gateway", "tx-power", "rtu",
-                       "baud", "slave-id", "config-port", "verbose"},
+                       "baud", "slave-id", "config-port", "verbose", "overwrite"},
                       io.err)) {
         return 2;
     }
@@ -123,7 +123,13 @@ int runNew(const std::vector<std::string>& argv, CommandIo io)
     CliNotifications notifications(io.out, args.has("verbose"));
     CliPrompts prompts(io.err);
     TarnDoc doc(notifications, prompts);
-    const DocumentStatus status = doc.createProject(values);
+    const std::string target = doc.newProject(values);
+    // The wizard warns before it replaces a file; a script says so with --overwrite.
+    if (std::filesystem::exists(target) && !args.has("overwrite")) {
+        io.err << "quillan-cli: " << target << " exists; give --overwrite to replace it\n";
+        return 1;
+    }
+    const DocumentStatus status = doc.saveDocument(target);
     if (!status) {
         io.err << status.message << " (" << status.detail << ")\n";
         return 1;

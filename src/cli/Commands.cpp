@@ -18,7 +18,7 @@ const std::vector<Command>& commands()
         {"new",
          "new --name NAME --folder DIR [--band 868|900|2.4] [--channel C] [--group G]\n"
          "      [--gateway NAME [--tx-power 0-4] [--rtu rs232|rs485] [--baud RATE]\n"
-         "       [--slave-id ID] [--config-port debug|modbus]]",
+         "       [--slave-id ID] [--config-port debug|modbus]] [--overwrite]",
          runNew},
         {"check", "check FILE", runCheck},
         {"edit",
