@@ -150,8 +150,8 @@ std::optional<Reply> GatewaySimulator::handleDevice(const Request& request, Cloc
     if (m_faults.drop.count(command) != 0) {
         return std::nullopt;
     }
-    Answer answer = m_faults.nak.count(command) != 0 ? Answer{CMD_NAK, {}}
-                                                     : carryOut(command, request.bytes, now);
+    Answer answer =
+        m_faults.nak.count(command) != 0 ? Answer{CMD_NAK, {}} : carryOut(command, request.bytes);
     Reply reply{frameBytes(answer.command, answer.payload), {}};
     if (m_faults.badCrc.count(command) != 0) {
         reply.bytes[reply.bytes.size() - 2] ^= 0xFF;
@@ -164,8 +164,7 @@ std::optional<Reply> GatewaySimulator::handleDevice(const Request& request, Cloc
 }
 
 GatewaySimulator::Answer GatewaySimulator::carryOut(uint8_t command,
-                                                    const std::vector<uint8_t>& payload,
-                                                    Clock::time_point /*now*/)
+                                                    const std::vector<uint8_t>& payload)
 {
     switch (command) {
     case CMD_ENQUIRE:

@@ -87,8 +87,7 @@ private:
     [[nodiscard]] std::vector<Reply> handle(const std::vector<Request>& requests,
                                             Clock::time_point now);
     [[nodiscard]] std::optional<Reply> handleDevice(const Request& request, Clock::time_point now);
-    [[nodiscard]] Answer carryOut(uint8_t command, const std::vector<uint8_t>& payload,
-                                  Clock::time_point now);
+    [[nodiscard]] Answer carryOut(uint8_t command, const std::vector<uint8_t>& payload);
     [[nodiscard]] Answer readBlock(const std::vector<uint8_t>& payload) const;
     [[nodiscard]] Answer writeBlock(const std::vector<uint8_t>& payload);
     [[nodiscard]] Answer flashData(const std::vector<uint8_t>& payload);

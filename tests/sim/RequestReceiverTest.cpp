@@ -3,6 +3,7 @@
 #include "SimTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace quillan;
 using namespace quillan::sim;
@@ -165,6 +166,35 @@ TEST(RequestReceiverTest, LargestFrameFitsAndNoiseNeverOverflows)
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].command, 0x42);
     EXPECT_EQ(out[0].bytes.size(), 7686u);
+}
+
+// Noise of any kind, in bursts of any size, then a pause: the frame after it is always found,
+// in Modbus mode too.
+TEST(RequestReceiverTest, NoiseNeverHidesTheFrameAfterAPause)
+{
+    std::mt19937 random(20240611);
+    for (const bool modbus : {false, true}) {
+        RequestReceiver receiver;
+        receiver.setModbusEnabled(modbus);
+        for (int round = 0; round < 200; ++round) {
+            Bytes noise(random() % 3000);
+            for (uint8_t& b : noise) {
+                b = static_cast<uint8_t>(random());
+            }
+            std::vector<Request> out;
+            for (size_t at = 0; at < noise.size();) {
+                const size_t n = std::min<size_t>(1 + random() % 700, noise.size() - at);
+                receiver.feed(noise.data() + at, n, out);
+                ASSERT_LE(receiver.buffered(), RequestReceiver::kCapacity);
+                at += n;
+            }
+            receiver.lineIdle(out);
+            out.clear();
+            receiver.feed(IDENTIFY.data(), IDENTIFY.size(), out);
+            ASSERT_EQ(out.size(), 1u) << "round " << round;
+            EXPECT_EQ(out[0].command, 1);
+        }
+    }
 }
 
 } // namespace
