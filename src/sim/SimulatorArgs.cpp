@@ -1,0 +1,216 @@
+#include "sim/SimulatorArgs.h"
+
+#include "device/DeviceFrame.h"
+#include "model/Text.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+
+namespace quillan::sim {
+
+namespace {
+
+constexpr std::array<uint8_t, 12> kRequestCodes = {
+    device::CMD_IDENTIFY,      device::CMD_ENQUIRE,      device::CMD_STORE_CONFIG,
+    device::CMD_READ_RADIO,    device::CMD_READ_BLOCK,   device::CMD_WRITE_BLOCK,
+    device::CMD_FLASH_BEGIN,   device::CMD_FLASH_DATA,   device::CMD_FLASH_END,
+    device::CMD_STORE_PROJECT, device::CMD_READ_PROJECT, device::CMD_QUERY_PROJECT,
+};
+
+// A whole number in decimal, or hexadecimal after 0x.
+std::optional<uint64_t> parseNumber(const std::string& text, uint64_t max)
+{
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') {
+        return std::nullopt;
+    }
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || v > max) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::string requestCodeList()
+{
+    std::string list;
+    for (const uint8_t code : kRequestCodes) {
+        list += (list.empty() ? "" : ", ") + std::to_string(code);
+    }
+    return list;
+}
+
+} // namespace
+
+bool isRequestCode(unsigned code)
+{
+    return std::find(kRequestCodes.begin(), kRequestCodes.end(), code) != kRequestCodes.end();
+}
+
+std::string simulatorUsage()
+{
+    return "usage: zav-gateway-sim (--pty | --port DEVICE) [options]\n"
+           "  --pty               serve a new pseudo-terminal; its path is the first line of "
+           "output\n"
+           "  --port DEVICE       serve an existing serial device\n"
+           "  --state FILE        keep the gateway's state in FILE across runs\n"
+           "  --type CODE         device type code (default 12)\n"
+           "  --version TEXT      firmware version text (default 1.5.0.14)\n"
+           "  --channel C         radio channel code reported (default 5)\n"
+           "  --key K             site security key (decimal or 0x hex)\n"
+           "                      (--type, --version, --channel and --key override a state file)\n"
+           "  --modbus-slave      a new gateway's CONFIG port is a Modbus slave (else debug)\n"
+           "  --no-line-timing    send replies at once instead of at 57600 baud\n"
+           "  --turnaround MS     pause before each reply (default 20)\n"
+           "  --nak CMD           answer request CMD with a NAK (repeatable)\n"
+           "  --drop CMD          do not answer request CMD (repeatable)\n"
+           "  --bad-crc CMD       answer request CMD with a corrupted CRC (repeatable)\n"
+           "  --garbage           send a few stray bytes before every reply\n"
+           "  --delay CMD:MS      answer request CMD after MS milliseconds (repeatable)\n"
+           "Request codes: " +
+           requestCodeList() + "\n";
+}
+
+ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
+{
+    SimulatorArgs args;
+    const auto fail = [](std::string message) {
+        return ParsedArgs{std::nullopt, std::move(message)};
+    };
+    for (size_t i = 0; i < argv.size(); ++i) {
+        std::string flag = argv[i];
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = flag.find('='); flag.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = flag.substr(eq + 1);
+            flag.resize(eq);
+        }
+        const auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) {
+                return inlineValue;
+            }
+            if (i + 1 < argv.size()) {
+                return argv[++i];
+            }
+            return std::nullopt;
+        };
+        const auto takesNoValue = [&] { return !inlineValue; };
+
+        if (flag == "--help" || flag == "-h") {
+            args.help = true;
+        } else if (flag == "--pty" && takesNoValue()) {
+            args.pty = true;
+        } else if (flag == "--garbage" && takesNoValue()) {
+            args.faults.garbage = true;
+        } else if (flag == "--no-line-timing" && takesNoValue()) {
+            args.lineTiming = false;
+        } else if (flag == "--modbus-slave" && takesNoValue()) {
+            args.modbusSlave = true;
+        } else if (flag == "--port" || flag == "--state" || flag == "--type" ||
+                   flag == "--version" || flag == "--channel" || flag == "--key" ||
+                   flag == "--turnaround" || flag == "--nak" || flag == "--drop" ||
+                   flag == "--bad-crc" || flag == "--delay") {
+            const auto v = value();
+            if (!v) {
+                return fail(flag + " needs a value");
+            }
+            const auto bad = [&](const char* what) {
+                return fail(strprintf("%s %s: %s", flag.c_str(), v->c_str(), what));
+            };
+            if (flag == "--port") {
+                if (v->empty()) {
+                    return bad("no device named");
+                }
+                args.port = *v;
+            } else if (flag == "--state") {
+                if (v->empty()) {
+                    return bad("no file named");
+                }
+                args.stateFile = *v;
+            } else if (flag == "--type" || flag == "--channel") {
+                const auto n = parseNumber(*v, 0xFFFF);
+                if (!n) {
+                    return bad("expected a number from 0 to 65535");
+                }
+                (flag == "--type" ? args.deviceType : args.channel) = static_cast<uint16_t>(*n);
+            } else if (flag == "--version") {
+                const bool printable =
+                    std::all_of(v->begin(), v->end(), [](char c) { return c > ' ' && c < 0x7F; });
+                if (v->empty() || v->size() > SimulatorState::kMaxVersionLength || !printable) {
+                    return bad("expected 1 to 13 printable characters");
+                }
+                args.version = *v;
+            } else if (flag == "--key") {
+                const auto n = parseNumber(*v, 0xFFFFFFFF);
+                if (!n) {
+                    return bad("expected a 32-bit number");
+                }
+                args.key = static_cast<uint32_t>(*n);
+            } else if (flag == "--turnaround") {
+                const auto n = parseNumber(*v, 10000);
+                if (!n) {
+                    return bad("expected milliseconds from 0 to 10000");
+                }
+                args.turnaroundMs = static_cast<int>(*n);
+            } else {
+                std::string codeText = *v;
+                std::optional<uint64_t> ms;
+                if (flag == "--delay") {
+                    const size_t colon = codeText.find(':');
+                    if (colon == std::string::npos) {
+                        return bad("expected CMD:MS");
+                    }
+                    ms = parseNumber(codeText.substr(colon + 1), 600000);
+                    if (!ms) {
+                        return bad("expected milliseconds from 0 to 600000 after the colon");
+                    }
+                    codeText.resize(colon);
+                }
+                const auto code = parseNumber(codeText, 255);
+                if (!code || !isRequestCode(static_cast<unsigned>(*code))) {
+                    return bad(("not a request code (" + requestCodeList() + ")").c_str());
+                }
+                const auto c = static_cast<uint8_t>(*code);
+                if (flag == "--nak") {
+                    args.faults.nak.insert(c);
+                } else if (flag == "--drop") {
+                    args.faults.drop.insert(c);
+                } else if (flag == "--bad-crc") {
+                    args.faults.badCrc.insert(c);
+                } else {
+                    args.faults.delays[c] = static_cast<int>(*ms);
+                }
+            }
+        } else {
+            return fail("unknown option " + argv[i]);
+        }
+    }
+    if (args.help) {
+        return {args, {}};
+    }
+    if (args.pty == !args.port.empty()) {
+        return fail("give either --pty or --port DEVICE");
+    }
+    return {args, {}};
+}
+
+void applyIdentityArgs(const SimulatorArgs& args, SimulatorState& state)
+{
+    if (args.deviceType) {
+        state.deviceType = *args.deviceType;
+    }
+    if (args.version) {
+        state.firmwareVersion = *args.version;
+    }
+    if (args.channel) {
+        state.channel = *args.channel;
+    }
+    if (args.key) {
+        state.setSiteKey(*args.key);
+    }
+}
+
+} // namespace quillan::sim

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "sim/FaultOptions.h"
+#include "sim/SimulatorState.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillan::sim {
+
+// The command line of zav-gateway-sim.
+struct SimulatorArgs {
+    // Between the end of a request and the start of its reply on a pseudo-terminal or serial
+    // device, so that the host's purge after sending cannot catch the reply.
+    static constexpr int kDefaultTurnaroundMs = 20;
+
+    bool help = false;
+    bool pty = false;
+    std::string port; // an existing serial device, when not pty
+    std::string stateFile;
+    std::optional<uint16_t> deviceType;
+    std::optional<std::string> version;
+    std::optional<uint16_t> channel;
+    std::optional<uint32_t> key;
+    bool modbusSlave = false; // a new gateway's CONFIG port answers Modbus
+    bool lineTiming = true;
+    int turnaroundMs = kDefaultTurnaroundMs;
+    FaultOptions faults;
+};
+
+struct ParsedArgs {
+    std::optional<SimulatorArgs> args; // none when the command line is wrong
+    std::string error;
+};
+
+// argv without the program name.
+[[nodiscard]] ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv);
+[[nodiscard]] std::string simulatorUsage();
+
+// The request codes the fault switches accept.
+[[nodiscard]] bool isRequestCode(unsigned code);
+
+// Gives the state the identity, channel and key the command line asks for.
+void applyIdentityArgs(const SimulatorArgs& args, SimulatorState& state);
+
+} // namespace quillan::sim

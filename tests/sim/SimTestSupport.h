@@ -1,0 +1,102 @@
+#pragma once
+
+#include "device/SerialLink.h"
+#include "gateway/ConfigImage.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace quillan::simtest {
+
+using Bytes = std::vector<uint8_t>;
+
+// Registers of modbusImage().
+inline constexpr uint16_t kReadOnlyRegister = 3001;  // point 0, filled by an import
+inline constexpr uint16_t kWritableRegister = 3002;  // point 1, a Modbus write import
+inline constexpr uint16_t kTimestampRegister = 3003; // point 1's refresh register
+inline constexpr uint16_t kWritableFloat = 7001;     // point 2, a Modbus write import
+inline constexpr uint16_t kReadOnlyFloat = 7002;     // point 3, filled by an import
+inline constexpr uint8_t kSlaveId = 7;
+
+// A gateway whose CONFIG port is Modbus slave kSlaveId, with four data store points (0 and 3
+// imported, 1 and 2 Modbus write imports; 0 and 1 SHORT, 2 and 3 FLOAT) and the registers
+// above.
+[[nodiscard]] ConfigImage modbusImage();
+
+// Appends the Modbus CRC, computed here on its own so that the slave is checked against it.
+[[nodiscard]] Bytes withModbusCrc(Bytes frame);
+
+// The host end of a pseudo-terminal with plain POSIX I/O, for the host engines to talk to the
+// simulator process. It has no modem lines: RTS and DTR calls succeed, CTS reads asserted.
+// A purge clears only what was received.
+class PosixTestLink final : public device::SerialLink {
+public:
+    ~PosixTestLink() override { close(); }
+
+    [[nodiscard]] bool open(const std::string& portName) override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override { return m_fd >= 0; }
+    [[nodiscard]] std::string portName() const override { return m_name; }
+    [[nodiscard]] bool configure(const device::LineSettings&) override { return isOpen(); }
+    [[nodiscard]] bool setRts(bool) override { return isOpen(); }
+    [[nodiscard]] bool setDtr(bool) override { return isOpen(); }
+    [[nodiscard]] bool cts() override { return isOpen(); }
+    [[nodiscard]] bool purge(bool receive, bool transmit) override;
+    [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
+    [[nodiscard]] device::ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override;
+
+    [[nodiscard]] bool send(const Bytes& bytes) { return write(bytes.data(), bytes.size()); }
+    // Exactly count bytes, or what came before timeoutMs passed.
+    [[nodiscard]] Bytes receive(size_t count, int timeoutMs);
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+};
+
+// The zav-gateway-sim executable, started with arguments; killed if still running at the end.
+class SimProcess {
+public:
+    SimProcess() = default;
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    [[nodiscard]] bool start(const std::vector<std::string>& args);
+    // The first line it prints (without its line end); none if none came within timeoutMs.
+    [[nodiscard]] std::optional<std::string> firstLine(int timeoutMs);
+    // SIGTERM, then the exit code once it ended; none if it did not end within timeoutMs or
+    // ended by a signal.
+    [[nodiscard]] std::optional<int> stop(int timeoutMs);
+    // Its exit code once it ends on its own within timeoutMs.
+    [[nodiscard]] std::optional<int> waitForExit(int timeoutMs);
+    // What it wrote to stderr (read once it has ended).
+    [[nodiscard]] std::string errorOutput();
+
+private:
+    pid_t m_pid = -1;
+    int m_pidfd = -1;
+    int m_out = -1;
+    int m_err = -1;
+    std::string m_outBuffer;
+};
+
+// A fresh empty directory, removed with what it holds at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    [[nodiscard]] std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+[[nodiscard]] Bytes readFileBytes(const std::string& path);
+
+} // namespace quillan::simtest

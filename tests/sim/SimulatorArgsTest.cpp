@@ -1,0 +1,110 @@
+#include "sim/SimulatorArgs.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillan::sim;
+
+namespace {
+
+TEST(SimulatorArgsTest, EveryFlag)
+{
+    const ParsedArgs p = parseSimulatorArgs({"--pty",
+                                             "--state",
+                                             "s.bin",
+                                             "--type",
+                                             "13",
+                                             "--version",
+                                             "2.0.0.1",
+                                             "--channel",
+                                             "35",
+                                             "--key",
+                                             "0xDEADBEEF",
+                                             "--modbus-slave",
+                                             "--no-line-timing",
+                                             "--turnaround=5",
+                                             "--nak",
+                                             "5",
+                                             "--nak",
+                                             "1",
+                                             "--drop",
+                                             "65",
+                                             "--bad-crc",
+                                             "66",
+                                             "--garbage",
+                                             "--delay",
+                                             "29:4000",
+                                             "--delay",
+                                             "1:10"});
+    ASSERT_TRUE(p.args) << p.error;
+    const SimulatorArgs& a = *p.args;
+    EXPECT_TRUE(a.pty);
+    EXPECT_EQ(a.stateFile, "s.bin");
+    EXPECT_EQ(a.deviceType, 13);
+    EXPECT_EQ(a.version, "2.0.0.1");
+    EXPECT_EQ(a.channel, 35);
+    EXPECT_EQ(a.key, 0xDEADBEEFu);
+    EXPECT_TRUE(a.modbusSlave);
+    EXPECT_FALSE(a.lineTiming);
+    EXPECT_EQ(a.turnaroundMs, 5);
+    EXPECT_EQ(a.faults.nak, (std::set<uint8_t>{1, 5}));
+    EXPECT_EQ(a.faults.drop, (std::set<uint8_t>{65}));
+    EXPECT_EQ(a.faults.badCrc, (std::set<uint8_t>{66}));
+    EXPECT_TRUE(a.faults.garbage);
+    EXPECT_EQ(a.faults.delays, (std::map<uint8_t, int>{{29, 4000}, {1, 10}}));
+
+    SimulatorState state = SimulatorState::newGateway();
+    applyIdentityArgs(a, state);
+    EXPECT_EQ(state.deviceType, 13);
+    EXPECT_EQ(state.firmwareVersion, "2.0.0.1");
+    EXPECT_EQ(state.channel, 35);
+    EXPECT_EQ(state.siteKey(), 0xDEADBEEFu);
+}
+
+TEST(SimulatorArgsTest, Defaults)
+{
+    const ParsedArgs p = parseSimulatorArgs({"--port", "/dev/ttyUSB1"});
+    ASSERT_TRUE(p.args) << p.error;
+    EXPECT_EQ(p.args->port, "/dev/ttyUSB1");
+    EXPECT_TRUE(p.args->lineTiming);
+    EXPECT_EQ(p.args->turnaroundMs, SimulatorArgs::kDefaultTurnaroundMs);
+    SimulatorState state = SimulatorState::newGateway();
+    const SimulatorState before = state;
+    applyIdentityArgs(*p.args, state);
+    EXPECT_EQ(state, before);
+    EXPECT_EQ(state.deviceType, 12);
+    EXPECT_EQ(state.firmwareVersion, "1.5.0.14");
+    EXPECT_EQ(state.channel, 5);
+}
+
+struct BadLine {
+    const char* name;
+    std::vector<std::string> argv;
+    const char* mentions;
+};
+
+class BadArgsTest : public testing::TestWithParam<BadLine> {};
+
+TEST_P(BadArgsTest, IsRefusedWithAReason)
+{
+    const ParsedArgs p = parseSimulatorArgs(GetParam().argv);
+    EXPECT_FALSE(p.args);
+    EXPECT_NE(p.error.find(GetParam().mentions), std::string::npos) << p.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BadArgsTest,
+    testing::Values(BadLine{"NoPort", {}, "--pty"},
+                    BadLine{"BothPorts", {"--pty", "--port", "x"}, "--pty"},
+                    BadLine{"Unknown", {"--pty", "--fast"}, "--fast"},
+                    BadLine{"MissingValue", {"--pty", "--nak"}, "--nak"},
+                    BadLine{"NotARequest", {"--pty", "--nak", "6"}, "not a request code"},
+                    BadLine{"NotANumber", {"--pty", "--drop", "five"}, "not a request code"},
+                    BadLine{"DelayWithoutTime", {"--pty", "--delay", "5"}, "CMD:MS"},
+                    BadLine{"NegativeDelay", {"--pty", "--delay", "5:-1"}, "milliseconds"},
+                    BadLine{"TypeTooLarge", {"--pty", "--type", "65536"}, "--type"},
+                    BadLine{"KeyTooLarge", {"--pty", "--key", "0x100000000"}, "--key"},
+                    BadLine{"VersionTooLong", {"--pty", "--version", "1.5.0.14.99999"}, "13"},
+                    BadLine{"ValueOnASwitch", {"--pty", "--garbage=1"}, "--garbage"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
