@@ -242,12 +242,13 @@ bool QtSerialLink::purge(bool receive, bool transmit)
         if (!port.isOpen()) {
             return false;
         }
+        // A write returns only once its bytes have left for the driver (a stalled one clears
+        // them itself), so there is nothing of ours to discard on the transmit side; flushing
+        // the driver's queue there would throw away a request the line has not sent yet.
+        (void)transmit;
         QSerialPort::Directions directions;
         if (receive) {
             directions |= QSerialPort::Input;
-        }
-        if (transmit) {
-            directions |= QSerialPort::Output;
         }
         const bool ok = directions == QSerialPort::Directions() || port.clear(directions);
         port.clearError();

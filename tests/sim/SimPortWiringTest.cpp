@@ -23,3 +23,39 @@ TEST(SimPortWiringTest, QtFactoryServesTheSimulatorAsSim)
 }
 
 } // namespace
+
+#include "device/LinkState.h"
+#include "device/NodeFrameEngine.h"
+#include "platform/QtSerialLink.h"
+#include "SimTestSupport.h"
+
+namespace {
+
+// The program's own serial link against the simulator process: the Node engine purges both
+// directions right after each request, which must not cost the request on its way out.
+TEST(SimPortWiringTest, QtSerialLinkTalksToTheSimulatorOverAPseudoTerminal)
+{
+    quillan::simtest::SimProcess sim;
+    ASSERT_TRUE(sim.start({"--pty", "--no-line-timing"}));
+    const auto path = sim.firstLine(10000);
+    ASSERT_TRUE(path.has_value());
+
+    quillan::platform::QtSerialLink link;
+    ASSERT_TRUE(link.open(*path));
+    ASSERT_TRUE(link.configure(quillan::device::DEVICE_LINE_SETTINGS));
+    quillan::device::LinkState state;
+    state.linkFlag = true;
+    quillan::device::NodeFrameEngine engine(state, &link);
+    int answered = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (engine.sendFrame(quillan::device::CMD_ENQUIRE) &&
+            engine.readReply(quillan::device::ENQUIRE_TIMEOUT_MS)) {
+            ++answered;
+        }
+    }
+    EXPECT_EQ(answered, 100);
+    link.close();
+    EXPECT_EQ(sim.stop(5000), 0);
+}
+
+} // namespace
