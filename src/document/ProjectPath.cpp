@@ -1,5 +1,7 @@
 #include "document/ProjectPath.h"
 
+#include "model/Text.h"
+
 namespace quillan {
 
 SplitPath splitPath(std::string_view path)
@@ -9,6 +11,24 @@ SplitPath splitPath(std::string_view path)
         return {{}, std::string(path)};
     }
     return {std::string(path.substr(0, cut + 1)), std::string(path.substr(cut + 1))};
+}
+
+std::string toModelText(const std::string& nativeText)
+{
+#ifdef _WIN32
+    return nativeText;
+#else
+    return utf8ToCp1252(nativeText);
+#endif
+}
+
+std::string toNativeText(const std::string& modelText)
+{
+#ifdef _WIN32
+    return modelText;
+#else
+    return cp1252ToUtf8(modelText);
+#endif
 }
 
 std::string stripExtension(std::string_view fileName)

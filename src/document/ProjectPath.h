@@ -19,6 +19,10 @@ struct SplitPath {
 };
 
 [[nodiscard]] SplitPath splitPath(std::string_view path);
+// Paths reach the program in the system's encoding; the project file keeps names and folders
+// in the 8-bit character set of the model.
+[[nodiscard]] std::string toModelText(const std::string& nativeText);
+[[nodiscard]] std::string toNativeText(const std::string& modelText);
 // The part of a file name before its last ".", or the whole name without one.
 [[nodiscard]] std::string stripExtension(std::string_view fileName);
 // A folder with a separator appended when it does not end in one (either kind); an empty

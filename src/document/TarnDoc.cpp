@@ -4,7 +4,6 @@
 #include "document/DocumentObserver.h"
 #include "document/ProjectPath.h"
 #include "gateway/ZAVGateway.h"
-#include "model/MBModule.h"
 #include "model/Archive.h"
 #include "model/ByteStream.h"
 #include "model/Text.h"
@@ -39,26 +38,6 @@ std::string messageForCause(ArchiveCause cause)
     default:
         return "Failed to open document.";
     }
-}
-
-// Paths reach the document in the system's encoding; the project file keeps its texts in the
-// 8-bit character set, so stored names and folders are compared and set in that form.
-std::string toModelText(const std::string& nativePath)
-{
-#ifdef _WIN32
-    return nativePath;
-#else
-    return utf8ToCp1252(nativePath);
-#endif
-}
-
-std::string toNativeText(const std::string& modelText)
-{
-#ifdef _WIN32
-    return modelText;
-#else
-    return cp1252ToUtf8(modelText);
-#endif
 }
 
 std::string absolutePath(const std::string& path)

@@ -1,5 +1,6 @@
 #include "export/CsvExport.h"
 
+#include "document/ProjectPath.h"
 #include "document/TarnDoc.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Notifications.h"
@@ -36,15 +37,6 @@ bool hasGateway(const TarnDoc& doc)
     return false;
 }
 
-std::string nativePath(const std::string& modelText)
-{
-#ifdef _WIN32
-    return modelText;
-#else
-    return cp1252ToUtf8(modelText);
-#endif
-}
-
 } // namespace
 
 std::string csvText(TarnDoc& doc)
@@ -79,7 +71,7 @@ std::string csvPath(const TarnDoc& doc)
     if (root == nullptr) {
         return {};
     }
-    return nativePath(strprintf("%s.csv", (root->projectFolder() + root->projectName()).c_str()));
+    return toNativeText(strprintf("%s.csv", (root->projectFolder() + root->projectName()).c_str()));
 }
 
 bool exportCsv(TarnDoc& doc, NotificationSink& notifications)

@@ -5,11 +5,6 @@ namespace quillan {
 
 namespace {
 
-const char* nameOf(const std::string* name)
-{
-    return name != nullptr ? name->c_str() : "";
-}
-
 bool isWriteImport(const Import& point)
 {
     return point.getRuntimeClass().isDerivedFrom(MBCommand::classInfo);

@@ -147,15 +147,6 @@ void ZAVGateway::recompileTables()
     });
 }
 
-namespace {
-
-const char* nameOf(const std::string* name)
-{
-    return name != nullptr ? name->c_str() : "";
-}
-
-} // namespace
-
 std::string pointBaseLabel(const Import& point)
 {
     if (point.getRuntimeClass().isDerivedFrom(MBCommand::classInfo) && point.owner != nullptr) {

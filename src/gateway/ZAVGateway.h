@@ -44,6 +44,12 @@ inline constexpr int kTableLimit = 1920;
 // Results of the limit check before a write to the device.
 enum class TableLimit { none = 0, points = 39, imports = 40, exports = 41, modbusMap = 42 };
 
+// A name for a list cell: empty for none.
+[[nodiscard]] inline const char* nameOf(const std::string* name)
+{
+    return name != nullptr ? name->c_str() : "";
+}
+
 // "%02d:%02d:%02d" of an interval in seconds, or "On Change" for 0.
 [[nodiscard]] std::string formatInterval(uint32_t seconds);
 // The label a point starts from in the lists: the Modbus-write label of its gateway for a

@@ -82,6 +82,13 @@ const std::string* Export::getModuleName() const
     return owner != nullptr ? owner->getModuleName() : nullptr;
 }
 
+void Export::fillExportRecord(uint8_t* record) const
+{
+    if (&getRuntimeClass() != &Export::classInfo) {
+        fillBaseRecord(record);
+    }
+}
+
 void Export::fillBaseRecord(uint8_t* r) const
 {
     bytes::putU16(r + 0, static_cast<uint16_t>(sourceIndex));
@@ -97,11 +104,6 @@ void IOExport::serialize(Archive& ar)
     if (serializeBase(ar)) {
         detail_bytes::ioU32(ar, details, 0);
     }
-}
-
-void IOExport::fillExportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
 }
 
 std::unique_ptr<Export> IOExport::clone() const
@@ -192,11 +194,6 @@ void MBExport::serialize(Archive& ar)
     }
 }
 
-void MBExport::fillExportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
-}
-
 std::unique_ptr<Export> MBExport::clone() const
 {
     return std::unique_ptr<Export>(new MBExport(*this));
@@ -210,11 +207,6 @@ void LegacyExport::serialize(Archive& ar)
         detail_bytes::ioU16(ar, details, 0);
         detail_bytes::ioU16(ar, details, 2);
     }
-}
-
-void LegacyExport::fillExportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
 }
 
 std::unique_ptr<Export> LegacyExport::clone() const

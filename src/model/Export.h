@@ -29,8 +29,9 @@ public:
     ~Export() override;
 
     void serialize(Archive& ar) override;
-    // Writes the 14-byte export record.
-    virtual void fillExportRecord(uint8_t* /*record*/) const {}
+    // Writes the 14-byte export record: Index, destination type, Interval and the details;
+    // nothing for a bare Export.
+    virtual void fillExportRecord(uint8_t* record) const;
     [[nodiscard]] virtual std::unique_ptr<Export> clone() const;
 
     void setSource(Import* point);
@@ -72,7 +73,6 @@ class IOExport : public Export {
     QUILLAN_SERIAL(IOExport)
 public:
     void serialize(Archive& ar) override;
-    void fillExportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Export> clone() const override;
     void setLocalOutput(uint32_t output) override;
 };
@@ -113,7 +113,6 @@ class MBExport : public Export {
     QUILLAN_SERIAL(MBExport)
 public:
     void serialize(Archive& ar) override;
-    void fillExportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Export> clone() const override;
 
     [[nodiscard]] uint8_t port() const { return details[0]; }
@@ -134,7 +133,6 @@ class LegacyExport : public Export {
     QUILLAN_SERIAL(LegacyExport)
 public:
     void serialize(Archive& ar) override;
-    void fillExportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Export> clone() const override;
     void setDestinationAddress(uint16_t address) { setDetailU16(0, address); }
     void setDestinationOutput(uint16_t output) { setDetailU16(2, output); }

@@ -133,6 +133,13 @@ bool Import::sourceChainOwnedBy(const Node& node) const
     return false;
 }
 
+void Import::fillImportRecord(uint8_t* record) const
+{
+    if (&getRuntimeClass() != &Import::classInfo) {
+        fillBaseRecord(record);
+    }
+}
+
 void Import::fillBaseRecord(uint8_t* r) const
 {
     bytes::putU16(r + 0, static_cast<uint16_t>(dataStoreIndex));
@@ -151,11 +158,6 @@ void IOImport::serialize(Archive& ar)
     if (serializeBase(ar)) {
         detail_bytes::ioU32(ar, details, 0);
     }
-}
-
-void IOImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
 }
 
 std::unique_ptr<Import> IOImport::clone() const
@@ -205,11 +207,6 @@ void RFImport::serialize(Archive& ar)
     detail_bytes::ioU16(ar, details, 2);
 }
 
-void RFImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
-}
-
 std::unique_ptr<Import> RFImport::clone() const
 {
     return std::unique_ptr<Import>(new RFImport(*this));
@@ -247,11 +244,6 @@ void PolyImport::serialize(Archive& ar)
     }
 }
 
-void PolyImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
-}
-
 std::unique_ptr<Import> PolyImport::clone() const
 {
     return std::unique_ptr<Import>(new PolyImport(*this));
@@ -264,11 +256,6 @@ void MBImport::serialize(Archive& ar)
     if (serializeBase(ar)) {
         detail_bytes::ioModbus(ar, details);
     }
-}
-
-void MBImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
 }
 
 std::unique_ptr<Import> MBImport::clone() const
@@ -294,11 +281,6 @@ void LegacyImport::serialize(Archive& ar)
     }
 }
 
-void LegacyImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
-}
-
 std::unique_ptr<Import> LegacyImport::clone() const
 {
     return std::unique_ptr<Import>(new LegacyImport(*this));
@@ -315,11 +297,6 @@ void PIOImport::serialize(Archive& ar)
         detail_bytes::ioU16(ar, details, 2);
         detail_bytes::ioU16(ar, details, 4);
     }
-}
-
-void PIOImport::fillImportRecord(uint8_t* record) const
-{
-    fillBaseRecord(record);
 }
 
 std::unique_ptr<Import> PIOImport::clone() const

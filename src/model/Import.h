@@ -40,8 +40,9 @@ public:
     ~Import() override;
 
     void serialize(Archive& ar) override;
-    // Writes the 24-byte import record.
-    virtual void fillImportRecord(uint8_t* /*record*/) const {}
+    // Writes the 24-byte import record: Index, Interval, source type, Zero, Gain, Offset and
+    // the details; nothing for a bare Import, which has no source of its own.
+    virtual void fillImportRecord(uint8_t* record) const;
     [[nodiscard]] virtual std::unique_ptr<Import> clone() const;
 
     void setScaling(uint16_t zero, float newGain, float newOffset);
@@ -97,7 +98,6 @@ public:
     IOImport() = default;
     IOImport(int16_t fmt, Node* ownerNode, int16_t size) : Import(fmt, ownerNode, size) {}
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
     [[nodiscard]] uint32_t localChannel() const;
     void setLocalChannel(uint32_t channel);
@@ -109,7 +109,6 @@ class RFImport : public Import {
 public:
     RFImport() = default;
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
     [[nodiscard]] const std::string* getGatewayName() const override;
     [[nodiscard]] const std::string* getModuleName() const override;
@@ -135,7 +134,6 @@ class PolyImport : public Import {
     QUILLAN_SERIAL(PolyImport)
 public:
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
     [[nodiscard]] bool canScale() const override { return true; }
 };
@@ -148,7 +146,6 @@ public:
     MBImport() = default;
     MBImport(int16_t fmt, Node* ownerNode, int16_t size) : Import(fmt, ownerNode, size) {}
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
     // Scaled only under a generic Modbus module.
     [[nodiscard]] bool canScale() const override;
@@ -170,7 +167,6 @@ class LegacyImport : public Import {
     QUILLAN_SERIAL(LegacyImport)
 public:
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
 };
 
@@ -197,7 +193,6 @@ class PIOImport : public Import {
     QUILLAN_SERIAL(PIOImport)
 public:
     void serialize(Archive& ar) override;
-    void fillImportRecord(uint8_t* record) const override;
     [[nodiscard]] std::unique_ptr<Import> clone() const override;
 
     uint32_t pioValue = 0;
