@@ -4,6 +4,7 @@
 #include "model/Text.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace quillan {
 
@@ -231,7 +232,9 @@ bool ZAVGateway::incrementExportUse(const Import& point, const Node& destination
     for (auto& entry : exports) {
         auto* rf = dynamic_cast<RFExport*>(entry.get());
         if (rf != nullptr && rf->source == &point && rf->destinationNode == &destination) {
-            ++rf->useCount;
+            if (rf->useCount < std::numeric_limits<int32_t>::max()) {
+                ++rf->useCount;
+            }
             return true;
         }
     }
@@ -249,7 +252,10 @@ void ZAVGateway::unlinkImport(const Import& point)
                 auto* rf = dynamic_cast<RFExport*>(entry);
                 if (rf != nullptr && rf->source == shared->source &&
                     rf->destinationNode == shared->owner) {
-                    takeOut = --rf->useCount <= 0;
+                    if (rf->useCount > std::numeric_limits<int32_t>::min()) {
+                        --rf->useCount;
+                    }
+                    takeOut = rf->useCount <= 0;
                 } else if (entry->sourceChainContains(point)) {
                     takeOut = true;
                 }

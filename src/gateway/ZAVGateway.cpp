@@ -310,7 +310,9 @@ void ZAVGateway::applySite(Site& site, uint32_t index)
         gatewayNumber = static_cast<int32_t>(index);
     }
     const auto oldGroup = static_cast<uint16_t>(m_address >> 6);
-    const auto newGroup = static_cast<uint16_t>(site.getFirstGroup() + gatewayNumber - 1);
+    // Modular, as the radio word keeps only the low bits: a damaged file may hold any number.
+    const auto newGroup =
+        static_cast<uint16_t>(site.getFirstGroup() + static_cast<uint32_t>(gatewayNumber) - 1u);
     m_address = m_groupAddress = static_cast<uint16_t>(newGroup << 6);
     m_channel = site.getSiteChannel();
     m_radioFlags = static_cast<uint16_t>(m_radioFlags & ~(radioAes | radioLowBitRate));
@@ -324,7 +326,7 @@ void ZAVGateway::applySite(Site& site, uint32_t index)
     for (auto* list : {&childModules, &ioModules}) {
         for (auto& module : *list) {
             if (module) {
-                module->applySite(site, static_cast<uint32_t>(gatewayNumber - 1));
+                module->applySite(site, static_cast<uint32_t>(gatewayNumber) - 1u);
             }
         }
     }

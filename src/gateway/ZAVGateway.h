@@ -84,9 +84,18 @@ public:
     void unlinkPoint(const Import& point) override;
     void unlinkNode(const Node& node) override;
     void clearCompiled() override;
-    [[nodiscard]] uint32_t nextTagNumber() override { return static_cast<uint32_t>(tagCounter++); }
+    [[nodiscard]] uint32_t nextTagNumber() override
+    {
+        const auto number = static_cast<uint32_t>(tagCounter);
+        tagCounter = static_cast<int32_t>(number + 1u);
+        return number;
+    }
     [[nodiscard]] int getPointIndex(const Import& point) const override;
-    [[nodiscard]] int32_t nextModbusModuleNumber() override { return ++modbusModuleCounter; }
+    [[nodiscard]] int32_t nextModbusModuleNumber() override
+    {
+        modbusModuleCounter = static_cast<int32_t>(static_cast<uint32_t>(modbusModuleCounter) + 1u);
+        return modbusModuleCounter;
+    }
     void setModbusModuleNumber(int32_t number) override { modbusModuleCounter = number; }
     [[nodiscard]] uint16_t nextModuleId() override { return moduleIdCounter++; }
     [[nodiscard]] SerialPortDefinition* getPort0() const override { return port(0); }
@@ -190,6 +199,7 @@ public:
     // Copies the radio words and port records of another gateway.
     void pasteProperties(const ZAVGateway& source);
 
+    // Counters come from the file and may hold any value: they step modulo 2^32.
     int32_t gatewayNumber = 0;
     int32_t tagCounter = 0;
     int32_t reservedWord = 0;
