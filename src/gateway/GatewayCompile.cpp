@@ -168,7 +168,7 @@ void ZAVGateway::compileModbusMap(ConfigImage& img)
             entry->pointIndex = entry->point->dataStoreIndex;
             MapRecord record;
             record.index = static_cast<uint16_t>(entry->pointIndex);
-            record.startRegister = static_cast<uint16_t>(entry->startRegister);
+            record.startRegister = entry->startRegister;
             record.registerCount = static_cast<uint16_t>(entry->registerCount);
             record.attribute = static_cast<MapAttribute>(entry->attribute);
             record.format = static_cast<PointFormat>(entry->formatCode);

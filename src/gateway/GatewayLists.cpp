@@ -145,7 +145,7 @@ void ZAVGateway::numberMapRegisters()
             if (!entry) {
                 continue;
             }
-            entry->setStartRegister(static_cast<int16_t>(reg));
+            entry->setStartRegister(static_cast<uint16_t>(reg));
             reg += entry->hasRefreshTime ? 2 : 1;
         }
     };
@@ -196,7 +196,7 @@ void ZAVGateway::fillModbusMapList(ListRows& rows, const ModbusMap* select)
             ++row;
             if (entry->hasRefreshTime) {
                 rows.push_back({{strprintf("%03d", row), "",
-                                 strprintf("%4d", entry->startRegister + 1), source,
+                                 strprintf("%4u", unsigned{static_cast<uint16_t>(entry->startRegister + 1)}), source,
                                  mapPointText(p, true), entry->refreshText, "Refresh"},
                                 -1,
                                 entry.get(),

@@ -42,7 +42,7 @@ void ModbusMap::serialize(Archive& ar)
     ar.io(valueText);
     ar.io(refreshText);
     if (ar.isLoading()) {
-        registerText = strprintf("%4d", startRegister);
+        registerText = strprintf("%4u", unsigned{startRegister});
     }
 }
 
@@ -51,10 +51,10 @@ std::unique_ptr<ModbusMap> ModbusMap::clone() const
     return std::unique_ptr<ModbusMap>(new ModbusMap(*this));
 }
 
-void ModbusMap::setStartRegister(int16_t reg)
+void ModbusMap::setStartRegister(uint16_t reg)
 {
     startRegister = reg;
-    registerText = strprintf("%4d", reg);
+    registerText = strprintf("%4u", unsigned{reg});
 }
 
 } // namespace quillan

@@ -22,7 +22,7 @@ public:
     void serialize(Archive& ar) override;
     [[nodiscard]] std::unique_ptr<ModbusMap> clone() const;
 
-    void setStartRegister(int16_t reg);
+    void setStartRegister(uint16_t reg);
     [[nodiscard]] const std::string& getRegisterText() const { return registerText; }
     [[nodiscard]] bool isFloatFormat() const { return formatCode == 2; }
     // The point id the file stores: from the live point when there is one.
@@ -30,7 +30,8 @@ public:
 
     uint32_t pointId = 0;
     int16_t pointIndex = 0;
-    int16_t startRegister = 0;
+    // Registers run to 65535; the file holds the same 16 bits.
+    uint16_t startRegister = 0;
     int16_t registerCount = 0;
     uint8_t attribute = 0;
     uint8_t formatCode = 0;

@@ -1,6 +1,7 @@
 #include "export/CsvExport.h"
 #include "gateway/PointCommands.h"
 #include "support/RichProject.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,26 @@ TEST(CsvExport, NothingWithoutAGatewayAndFalseWhenTheFileCannotBeWritten)
     (void)doc.insertGateway();
     EXPECT_FALSE(exportCsv(doc, sink));
     EXPECT_TRUE(sink.lines(MSG_OUTPUT_LINE).empty());
+}
+
+TEST(CsvExport, RegistersAbove32767AreUnsigned)
+{
+    TempDir dir;
+    RecordingSink sink;
+    ScriptedPrompts prompts;
+    TarnDoc doc(sink, prompts);
+    doc.newProject({"High", dir.path().string(), band900, 5, 10, NewGatewayValues{}});
+    auto* g1 = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
+    g1->localImports.clear();
+    g1->startingRegister = 65'535;
+    addNewWriteImport(*g1, "Set", false);
+
+    ASSERT_TRUE(exportCsv(doc, sink));
+    EXPECT_EQ(readFile(dir.path() / "High.csv"), "Gateway\r\n"
+                                                 "Imports\r\n"
+                                                 "001, Gateway, Base:Set, On Change, \r\n"
+                                                 "Exports\r\n"
+                                                 "Outputs\r\n"
+                                                 "Modbus\r\n"
+                                                 "001, Integer (16-bit), 65535, Gateway, Set\r\n");
 }

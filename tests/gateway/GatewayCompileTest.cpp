@@ -340,3 +340,35 @@ TEST(Compile, DumpOfACompiledGatewayMatchesTheReference)
     }
     EXPECT_FALSE(std::getline(got, gotLine)) << "dump has more lines than the reference";
 }
+
+TEST(Compile, StartingRegisterAbove32767IsShownUnsigned)
+{
+    Project p;
+    p.g2->startingRegister = 40'000;
+    MBCommand& set = addNewWriteImport(*p.g2, "Set", false);
+    addNewWriteImport(*p.g2, "Other", false);
+    const auto shared = importPoints(*p.g2, *p.g1, {&set});
+
+    ListRows rows;
+    p.g2->fillModbusMapList(rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[1], "Integer (16-bit)");
+    EXPECT_EQ(rows[0].cells[2], "40000");
+    EXPECT_EQ(rows[1].cells[2], "40001");
+    EXPECT_EQ(p.g2->formatMapSourceLabel(set), "MB40000");
+    EXPECT_EQ(p.g1->formatPointLabel(*shared[0]), "MB40000:Set");
+
+    p.g2->compileImage();
+    EXPECT_EQ(recordOf<MapRecord>(p.g2->image(), BlockType::modbusMap, 1).startRegister, 40'001);
+
+    // The file keeps the same 16 bits: 40000 is 0x9C40.
+    const std::vector<uint8_t> bytes = p.doc.toBytes();
+    const std::vector<uint8_t> stored{0x40, 0x9C};
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), stored.begin(), stored.end()), bytes.end());
+    TarnDoc again(p.sink, p.prompts);
+    ASSERT_TRUE(again.loadFromBytes(bytes));
+    again.linkAfterLoad();
+    EXPECT_EQ(again.toBytes(), bytes);
+    auto& reread = dynamic_cast<ZAVGateway&>(*again.nodes()[2]);
+    EXPECT_EQ(reread.mapIntegerList[0]->getRegisterText(), "40000");
+}
