@@ -60,12 +60,9 @@ void ZAVGateway::compileImage(const CompileOptions& options)
     }
     ConfigImage& img = *m_image;
     img.clear();
-    auto raw = img.bytes();
-    for (size_t i = 0; i < 3; ++i) {
+    for (unsigned i = 0; i < 3; ++i) {
         if (const SerialPortDefinition* p = port(i)) {
-            const auto record = p->portRecord();
-            std::copy(record.begin(), record.end(),
-                      raw.begin() + static_cast<std::ptrdiff_t>(ConfigImage::kPortsOffset + 12 * i));
+            img.setPort(i, p->portRecord());
         }
     }
     RadioRecord radio;

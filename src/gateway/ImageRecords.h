@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Bytes.h"
+#include "model/PortRecord.h"
 
 #include <array>
 #include <bit>
@@ -12,18 +13,6 @@ namespace quillan {
 
 // Little-endian fields of the image.
 namespace le = bytes;
-
-enum class PortProtocol : uint8_t {
-    disabled = 0,
-    debug = 1,
-    modbusSlave = 2,
-    modbusMaster = 3,
-    levelmasterAscii = 4,
-    roclinkMaster = 5,
-};
-
-enum class StopBits : uint8_t { one = 1, two = 2, onePointFive = 3 };
-enum class Parity : uint8_t { none = 1, even = 2, odd = 3 };
 
 // Source types of imports; exports use codes 0 to 3 as destination types.
 enum class SourceType : uint16_t {
@@ -44,25 +33,6 @@ enum class MapAttribute : uint8_t { value = 0, timestamp = 1 };
 
 // The records below are the image's little-endian layouts. Codes are kept as the device
 // sent them, so an enum field may hold a value that has no enumerator.
-
-struct PortRecord {
-    static constexpr size_t kSize = 12;
-    static constexpr uint16_t kSplit32BitValues = 0x0001;
-    static constexpr uint16_t kExtendedMode = 0x0008;
-    static constexpr uint16_t kRs485Line = 0x0010;
-
-    uint32_t baudRate = 0;
-    uint8_t dataBits = 0;
-    StopBits stopBits{};
-    Parity parity{};
-    PortProtocol protocol{};
-    uint16_t slaveId = 0;
-    uint16_t flags = 0;
-
-    void encode(std::span<uint8_t, kSize> out) const;
-    [[nodiscard]] static PortRecord decode(std::span<const uint8_t, kSize> in);
-    bool operator==(const PortRecord&) const = default;
-};
 
 struct RadioRecord {
     static constexpr size_t kSize = 8;

@@ -28,32 +28,26 @@ std::unique_ptr<SerialPortDefinition> SerialPortDefinition::clone() const
     return std::make_unique<SerialPortDefinition>(*this);
 }
 
-std::array<uint8_t, 12> SerialPortDefinition::portRecord() const
+PortRecord SerialPortDefinition::portRecord() const
 {
-    return {static_cast<uint8_t>(baudRate),
-            static_cast<uint8_t>(baudRate >> 8),
-            static_cast<uint8_t>(baudRate >> 16),
-            static_cast<uint8_t>(baudRate >> 24),
+    return {baudRate,
             dataBits,
-            stopBits,
-            parity,
-            protocol,
-            static_cast<uint8_t>(recordWord8),
-            static_cast<uint8_t>(recordWord8 >> 8),
-            static_cast<uint8_t>(recordWord10),
-            static_cast<uint8_t>(recordWord10 >> 8)};
+            static_cast<StopBits>(stopBits),
+            static_cast<Parity>(parity),
+            static_cast<PortProtocol>(protocol),
+            recordWord8,
+            recordWord10};
 }
 
-void SerialPortDefinition::setPortRecord(const std::array<uint8_t, 12>& r)
+void SerialPortDefinition::setPortRecord(const PortRecord& record)
 {
-    baudRate = static_cast<uint32_t>(r[0]) | (static_cast<uint32_t>(r[1]) << 8) |
-               (static_cast<uint32_t>(r[2]) << 16) | (static_cast<uint32_t>(r[3]) << 24);
-    dataBits = r[4];
-    stopBits = r[5];
-    parity = r[6];
-    protocol = r[7];
-    recordWord8 = static_cast<uint16_t>(r[8] | (r[9] << 8));
-    recordWord10 = static_cast<uint16_t>(r[10] | (r[11] << 8));
+    baudRate = record.baudRate;
+    dataBits = record.dataBits;
+    stopBits = static_cast<uint8_t>(record.stopBits);
+    parity = static_cast<uint8_t>(record.parity);
+    protocol = static_cast<uint8_t>(record.protocol);
+    recordWord8 = record.slaveId;
+    recordWord10 = record.flags;
 }
 
 std::string SerialPortDefinition::settingsText() const

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/PortRecord.h"
 #include "model/Serializable.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,9 +36,9 @@ public:
     void serialize(Archive& ar) override;
     [[nodiscard]] std::unique_ptr<SerialPortDefinition> clone() const;
 
-    // The 12 bytes as the device configuration holds them.
-    [[nodiscard]] std::array<uint8_t, 12> portRecord() const;
-    void setPortRecord(const std::array<uint8_t, 12>& record);
+    // The port as the device configuration holds it.
+    [[nodiscard]] PortRecord portRecord() const;
+    void setPortRecord(const PortRecord& record);
 
     // "RS485, 9600, 8, N, 1" and the like.
     [[nodiscard]] std::string settingsText() const;

@@ -84,12 +84,15 @@ TEST(Compile, GatewayWithOnlyItsVinPoint)
     EXPECT_EQ(vin.gain, 40.0f / 4096.0f);
     EXPECT_EQ(vin.offset, 0.3f);
 
-    // Ports at 6, 18 and 30; radio at 42.
+    // Ports at 6, 18 and 30: baud rate, data bits, stop bits, parity, protocol, slave id,
+    // flags. CONFIG debug at 57600; RS485 a Modbus master on the RS485 line; RTU a split slave.
     const auto bytes = image.bytes();
-    for (size_t i = 0; i < 3; ++i) {
-        const auto record = g.port(i)->portRecord();
-        EXPECT_TRUE(std::equal(record.begin(), record.end(), bytes.begin() + 6 + 12 * i)) << i;
-    }
+    const std::vector<uint8_t> ports{
+        0x00, 0xE1, 0x00, 0x00, 8, 1, 1, 1, 0x01, 0x00, 0x00, 0x00,
+        0x80, 0x25, 0x00, 0x00, 8, 1, 1, 3, 0x01, 0x00, 0x10, 0x00,
+        0x80, 0x25, 0x00, 0x00, 8, 1, 1, 2, 0x01, 0x00, 0x01, 0x00,
+    };
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 6, bytes.begin() + 42), ports);
     EXPECT_EQ(bytes[42] | (bytes[43] << 8), g.getAddress());
     EXPECT_EQ(bytes[44] | (bytes[45] << 8), 3);
     EXPECT_EQ(bytes[46] | (bytes[47] << 8), 0xFFFF);
