@@ -61,7 +61,7 @@ struct FullGateway {
         }
         (void)pasteToModbusMap(*gateway, own, false);
         (void)pasteToModbusMap(*gateway, own, true);
-        gateway->compileImage();
+        (void)gateway->compileImage();
     }
 };
 
@@ -70,8 +70,8 @@ void BM_CompileFullGateway(benchmark::State& state)
     FullGateway full;
     ZAVGateway& g = *full.gateway;
     for (auto _ : state) {
-        g.compileImage();
-        benchmark::DoNotOptimize(g.image().bytes().data());
+        const CompiledImage compiled = g.compileImage();
+        benchmark::DoNotOptimize(compiled.image.bytes().data());
     }
     state.counters["dataStore"] = g.dataStoreCounter;
     state.counters["imports"] = g.importRecordCounter;

@@ -68,8 +68,7 @@ Node* CliProject::node(const std::string& name)
 bool CliProject::points(ZAVGateway& g, const std::vector<std::string>& labels,
                         std::vector<Import*>& found)
 {
-    ListRows rows;
-    g.fillImportList(rows);
+    const ListRows rows = g.fillImportList().rows;
     for (const std::string& label : labels) {
         const std::string wanted = utf8ToCp1252(label);
         // The label alone, or with the Source column in front ("Gateway_2:Base:VIN") where a

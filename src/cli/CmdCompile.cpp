@@ -52,11 +52,11 @@ int runCompile(const std::vector<std::string>& argv, CommandIo io)
     }
     ZAVGateway::CompileOptions options;
     options.firmwareVersion = args.value("firmware");
-    gateway->compileImage(options);
+    const CompiledImage compiled = gateway->compileImage(options);
 
     const std::string out = *args.value("out");
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    const auto bytes = gateway->image().bytes();
+    const auto bytes = compiled.image.bytes();
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     file.close();
@@ -68,7 +68,7 @@ int runCompile(const std::vector<std::string>& argv, CommandIo io)
            << "import records: " << gateway->importRecordCounter << "\n"
            << "export records: " << gateway->exportRecordCounter << "\n"
            << "map records: " << gateway->mapRecordCounter << "\n";
-    if (const char* message = limitMessage(gateway->exceededLimit())) {
+    if (const char* message = limitMessage(compiled.limit)) {
         io.err << cp1252ToUtf8(strprintf(message, gateway->getName().c_str())) << "\n";
         return 1;
     }

@@ -42,13 +42,13 @@ int runShow(const std::vector<std::string>& argv, CommandIo io)
     if (list == "device") {
         node->fillInfoList(rows);
     } else if (list == "imports") {
-        gateway->fillImportList(rows);
+        rows = gateway->fillImportList().rows;
     } else if (list == "exports") {
-        gateway->fillExportList(rows);
+        rows = gateway->fillExportList().rows;
     } else if (list == "outputs") {
-        gateway->fillOutputList(rows);
+        rows = gateway->fillOutputList().rows;
     } else {
-        gateway->fillModbusMapList(rows);
+        rows = gateway->fillModbusMapList().rows;
     }
     for (const ListRow& row : rows) {
         for (size_t c = 0; c < row.cells.size(); ++c) {

@@ -42,7 +42,6 @@ bool hasGateway(const TarnDoc& doc)
 std::string csvText(TarnDoc& doc)
 {
     std::string out;
-    ListRows rows;
     for (const auto& node : doc.nodes()) {
         auto* gateway = dynamic_cast<ZAVGateway*>(node.get());
         if (gateway == nullptr) {
@@ -50,17 +49,13 @@ std::string csvText(TarnDoc& doc)
         }
         out += gateway->getName() + "\r\n";
         out += "Imports\r\n";
-        gateway->fillImportList(rows);
-        appendRows(out, rows, 5);
+        appendRows(out, gateway->fillImportList().rows, 5);
         out += "Exports\r\n";
-        gateway->fillExportList(rows);
-        appendRows(out, rows, 4);
+        appendRows(out, gateway->fillExportList().rows, 4);
         out += "Outputs\r\n";
-        gateway->fillOutputList(rows);
-        appendRows(out, rows, 4);
+        appendRows(out, gateway->fillOutputList().rows, 4);
         out += "Modbus\r\n";
-        gateway->fillModbusMapList(rows);
-        appendRows(out, rows, 5);
+        appendRows(out, gateway->fillModbusMapList().rows, 5);
     }
     return out;
 }

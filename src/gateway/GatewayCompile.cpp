@@ -47,19 +47,10 @@ bool olderLevelFirmware(const std::optional<std::string>& version)
 
 } // namespace
 
-const ConfigImage& ZAVGateway::image() const
+CompiledImage ZAVGateway::compileImage(const CompileOptions& options)
 {
-    static const ConfigImage empty;
-    return m_image ? *m_image : empty;
-}
-
-void ZAVGateway::compileImage(const CompileOptions& options)
-{
-    if (!m_image) {
-        m_image = std::make_unique<ConfigImage>();
-    }
-    ConfigImage& img = *m_image;
-    img.clear();
+    CompiledImage compiled;
+    ConfigImage& img = compiled.image;
     for (unsigned i = 0; i < 3; ++i) {
         if (const SerialPortDefinition* p = port(i)) {
             img.setPort(i, p->portRecord());
@@ -83,6 +74,8 @@ void ZAVGateway::compileImage(const CompileOptions& options)
     compileExports(img);
     compileModbusMap(img);
     img.setPageCount(BlockType::device9, 0, 0);
+    compiled.limit = exceededLimit();
+    return compiled;
 }
 
 void ZAVGateway::compileImports(ConfigImage& img, const CompileOptions& options)

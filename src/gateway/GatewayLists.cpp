@@ -37,9 +37,38 @@ std::string formatInterval(uint32_t seconds)
     return strprintf("%02u:%02u:%02u", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }
 
-void ZAVGateway::fillImportList(ListRows& rows)
+LimitNotice limitNotice(LimitWarning list)
 {
-    rows.clear();
+    switch (list) {
+    case limitImports:
+        return {"Import limit (1920) exceeded.",
+                "The ZAV Gateway Module supports up to 1920 Imports."};
+    case limitExports:
+        return {"Export limit (1920) exceeded.",
+                "The ZAV Gateway Module supports up to 1920 Exports."};
+    case limitOutputs:
+        return {"Output limit (1920) exceeded.",
+                "The ZAV Gateway Module supports up to 1920 Outputs."};
+    case limitModbusRegisters:
+        return {"Modbus register limit (1920) exceeded.",
+                "The ZAV Gateway Module supports up to 1920 Modbus registers."};
+    }
+    return {"", ""};
+}
+
+namespace {
+
+GatewayList finished(ListRows rows, LimitWarning list)
+{
+    const bool over = rows.size() > static_cast<size_t>(kTableLimit);
+    return {std::move(rows), list, over};
+}
+
+} // namespace
+
+GatewayList ZAVGateway::fillImportList() const
+{
+    ListRows rows;
     auto add = [&](Import& point) {
         rows.push_back({{strprintf("%03d", static_cast<int>(rows.size()) + 1),
                          nameOf(point.getGatewayName()), formatPointLabel(point),
@@ -70,13 +99,12 @@ void ZAVGateway::fillImportList(ListRows& rows)
             }
         }
     }
-    warnLimit(limitImports, static_cast<int>(rows.size()), "Import limit (1920) exceeded.",
-              "The ZAV Gateway Module supports up to 1920 Imports.");
+    return finished(std::move(rows), limitImports);
 }
 
-void ZAVGateway::fillExportList(ListRows& rows)
+GatewayList ZAVGateway::fillExportList() const
 {
-    rows.clear();
+    ListRows rows;
     for (size_t i = 0; i < exports.size(); ++i) {
         Export* entry = exports[i].get();
         const Import* root = entry != nullptr ? entry->getSourceRoot() : nullptr;
@@ -97,13 +125,12 @@ void ZAVGateway::fillExportList(ListRows& rows)
                         entry,
                         false});
     }
-    warnLimit(limitExports, static_cast<int>(rows.size()), "Export limit (1920) exceeded.",
-              "The ZAV Gateway Module supports up to 1920 Exports.");
+    return finished(std::move(rows), limitExports);
 }
 
-void ZAVGateway::fillOutputList(ListRows& rows)
+GatewayList ZAVGateway::fillOutputList() const
 {
-    rows.clear();
+    ListRows rows;
     auto add = [&](Export& output, std::string name, bool showInterval) {
         std::vector<std::string> cells{strprintf("%03d", static_cast<int>(rows.size()) + 1),
                                        std::move(name),
@@ -134,8 +161,7 @@ void ZAVGateway::fillOutputList(ListRows& rows)
             }
         }
     }
-    warnLimit(limitOutputs, static_cast<int>(rows.size()), "Output limit (1920) exceeded.",
-              "The ZAV Gateway Module supports up to 1920 Outputs.");
+    return finished(std::move(rows), limitOutputs);
 }
 
 void ZAVGateway::numberMapRegisters()
@@ -175,9 +201,9 @@ std::string ZAVGateway::mapPointText(const Import* p, bool refresh) const
     return strprintf("%s:%s%s", label.c_str(), nameOf(p->getPointName()), suffix);
 }
 
-void ZAVGateway::fillModbusMapList(ListRows& rows, const ModbusMap* select)
+GatewayList ZAVGateway::fillModbusMapList(const ModbusMap* select)
 {
-    rows.clear();
+    ListRows rows;
     numberMapRegisters();
     int row = 1;
     auto fill = [&](std::vector<std::unique_ptr<ModbusMap>>& list, int first, const char* type) {
@@ -207,9 +233,7 @@ void ZAVGateway::fillModbusMapList(ListRows& rows, const ModbusMap* select)
     };
     fill(mapIntegerList, startingRegister, "Integer (16-bit)");
     fill(mapFloatList, kFloatTableStart, "Floating Point (32-bit)");
-    warnLimit(limitModbusRegisters, static_cast<int>(rows.size()),
-              "Modbus register limit (1920) exceeded.",
-              "The ZAV Gateway Module supports up to 1920 Modbus registers.");
+    return finished(std::move(rows), limitModbusRegisters);
 }
 
 } // namespace quillan

@@ -381,8 +381,12 @@ bool ZAVGateway::addChild(std::unique_ptr<Node> child)
     child->setSite(m_site);
     childModules.push_back(std::move(child));
     recompileTables();
-    warnLimit(limitImports, dataStoreCounter, "Import limit (1920) exceeded.",
-              "The ZAV Gateway Module supports up to 1920 Imports.");
+    if (takeLimitWarning(limitImports, dataStoreCounter > kTableLimit)) {
+        if (ProjectContext* c = context()) {
+            const LimitNotice notice = limitNotice(limitImports);
+            c->prompts().message(MessageIcon::warning, notice.caption, notice.text);
+        }
+    }
     return true;
 }
 
@@ -434,19 +438,25 @@ void ZAVGateway::addIoModule(std::unique_ptr<ZAVModule> module)
     }
 }
 
-void ZAVGateway::warnLimit(LimitWarning bit, int count, const char* caption, const char* text)
+bool ZAVGateway::takeLimitWarning(LimitWarning list, bool overLimit)
 {
-    if (count <= kTableLimit) {
-        limitWarnings = static_cast<uint8_t>(limitWarnings & ~bit);
-        return;
+    if (!overLimit) {
+        limitWarnings = static_cast<uint8_t>(limitWarnings & ~list);
+        return false;
     }
-    if ((limitWarnings & bit) != 0) {
-        return;
+    if ((limitWarnings & list) != 0) {
+        return false;
     }
-    limitWarnings |= bit;
-    if (ProjectContext* c = context()) {
-        c->prompts().message(MessageIcon::warning, caption, text);
+    limitWarnings |= list;
+    return true;
+}
+
+std::optional<LimitNotice> ZAVGateway::noticeToShow(const GatewayList& list)
+{
+    if (!takeLimitWarning(list.list, list.overLimit)) {
+        return std::nullopt;
     }
+    return limitNotice(list.list);
 }
 
 void ZAVGateway::fillInfoList(ListRows& rows) const

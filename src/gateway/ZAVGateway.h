@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gateway/ConfigImage.h"
 #include "model/Export.h"
 #include "model/Import.h"
 #include "model/ModbusMap.h"
@@ -15,7 +16,6 @@
 
 namespace quillan {
 
-class ConfigImage;
 class MBModule;
 class ZAVModule;
 
@@ -43,6 +43,28 @@ inline constexpr int kTableLimit = 1920;
 
 // Results of the limit check before a write to the device.
 enum class TableLimit { none = 0, points = 39, imports = 40, exports = 41, modbusMap = 42 };
+
+// The warning box of a list whose rows went above 1,920.
+struct LimitNotice {
+    const char* caption;
+    const char* text;
+};
+[[nodiscard]] LimitNotice limitNotice(LimitWarning list);
+
+// The rows of one of the gateway's lists, and whether they went above the device's limit. The
+// fill shows nothing: the caller decides on the warning, once (ZAVGateway::noticeToShow).
+struct GatewayList {
+    ListRows rows;
+    LimitWarning list = limitImports;
+    bool overLimit = false;
+};
+
+// A compiled configuration: the image to write and the first table above 1,920 records. A
+// plain value, so the thread that writes it needs nothing else of the project.
+struct CompiledImage {
+    ConfigImage image;
+    TableLimit limit = TableLimit::none;
+};
 
 // A name for a list cell: empty for none.
 [[nodiscard]] inline const char* nameOf(const std::string* name)
@@ -178,21 +200,24 @@ public:
     // floating-point table from 7001, a refresh row taking the register after its entry.
     void numberMapRegisters();
 
-    // List rows of the views; the Imports, Exports, Outputs and Modbus lists check their
-    // limits and warn once.
-    void fillImportList(ListRows& rows);
-    void fillExportList(ListRows& rows);
-    void fillOutputList(ListRows& rows);
-    void fillModbusMapList(ListRows& rows, const ModbusMap* select = nullptr);
+    // List rows of the views. The Modbus list numbers the registers first, as the compile does.
+    [[nodiscard]] GatewayList fillImportList() const;
+    [[nodiscard]] GatewayList fillExportList() const;
+    [[nodiscard]] GatewayList fillOutputList() const;
+    [[nodiscard]] GatewayList fillModbusMapList(const ModbusMap* select = nullptr);
+    // The warning to show for a list just filled: once while it stays above its limit, again
+    // after it came back within it or resetLimitWarnings.
+    [[nodiscard]] std::optional<LimitNotice> noticeToShow(const GatewayList& list);
 
     struct CompileOptions {
         // The firmware version the device reported; older firmware reads some legacy level
         // values differently.
         std::optional<std::string> firmwareVersion;
     };
-    // Rebuilds the device configuration image from the project.
-    void compileImage(const CompileOptions& options = {});
-    [[nodiscard]] const ConfigImage& image() const;
+    // Compiles the device configuration image from the project. It numbers the data store,
+    // the tables and the map registers in the model as it goes, so it runs on the thread that
+    // owns the project.
+    [[nodiscard]] CompiledImage compileImage(const CompileOptions& options = {});
     // The first table of the last compile above 1,920 records.
     [[nodiscard]] TableLimit exceededLimit() const;
     void resetLimitWarnings() { limitWarnings = 0; }
@@ -236,10 +261,9 @@ private:
     void compileModbusMap(ConfigImage& image);
     [[nodiscard]] std::string mapPointText(const Import* point, bool refresh) const;
 
-    std::unique_ptr<ConfigImage> m_image;
     std::unique_ptr<std::unordered_map<uint32_t, Import*>> m_linkIndex;
     void setOwners();
-    void warnLimit(LimitWarning bit, int count, const char* caption, const char* text);
+    [[nodiscard]] bool takeLimitWarning(LimitWarning list, bool overLimit);
 };
 
 // Default scaling records of a new gateway.

@@ -7,9 +7,8 @@ namespace quillan::sim {
 SimulatorState SimulatorState::newGateway(bool modbusSlave)
 {
     ZAVGateway gateway(1, 0, 1, modbusSlave ? 1 : 0);
-    gateway.compileImage();
     SimulatorState state;
-    state.image = gateway.image();
+    state.image = gateway.compileImage().image;
     return state;
 }
 

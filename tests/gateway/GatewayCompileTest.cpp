@@ -67,8 +67,8 @@ TEST(Compile, GatewayWithOnlyItsVinPoint)
 {
     Project p;
     ZAVGateway& g = *p.g1;
-    g.compileImage();
-    const ConfigImage& image = g.image();
+    const CompiledImage compiled1 = g.compileImage();
+    const ConfigImage& image = compiled1.image;
     EXPECT_EQ(g.dataStoreCounter, 1);
     EXPECT_EQ(g.importRecordCounter, 1);
     EXPECT_EQ(image.pageCount(BlockType::dataStore, 0), 1);
@@ -108,8 +108,8 @@ TEST(Compile, GatewayWithOnlyItsVinPoint)
 TEST(Compile, ChannelByteOf868MHzIsMovedBy30)
 {
     Project p(band868, 5);
-    p.g1->compileImage();
-    EXPECT_EQ(p.g1->image().radio().channel, 35);
+    const CompiledImage compiled2 = p.g1->compileImage();
+    EXPECT_EQ(compiled2.image.radio().channel, 35);
 }
 
 TEST(Compile, ModbusModuleBlockReadsGetOneRecord)
@@ -125,33 +125,33 @@ TEST(Compile, ModbusModuleBlockReadsGetOneRecord)
     }
     singles.getModuleInputs()->at(1)->gain = 0.0f; // no data store point
 
-    p.g1->compileImage();
+    (void)p.g1->compileImage();
     // VIN + 10 block points + 2 single points; VIN + 1 block record + 2 single records.
     EXPECT_EQ(p.g1->dataStoreCounter, 13);
     EXPECT_EQ(p.g1->importRecordCounter, 4);
     EXPECT_EQ(singles.getModuleInputs()->at(2)->dataStoreIndex, 12);
     // Bit 7 of a module point's format word stays out of its data store record.
     block.getModuleInputs()->at(0)->formatWord = 0x82;
-    p.g1->compileImage();
-    EXPECT_EQ(recordOf<DataStoreRecord>(p.g1->image(), BlockType::dataStore, 1).formatWord, 2);
+    const CompiledImage compiled4 = p.g1->compileImage();
+    EXPECT_EQ(recordOf<DataStoreRecord>(compiled4.image, BlockType::dataStore, 1).formatWord, 2);
 }
 
 TEST(Compile, WriteImportsTakeAPointButNoRecord)
 {
     Project p;
     addNewWriteImport(*p.g1, "Set", true);
-    p.g1->compileImage();
+    const CompiledImage compiled5 = p.g1->compileImage();
     EXPECT_EQ(p.g1->dataStoreCounter, 2);
     EXPECT_EQ(p.g1->importRecordCounter, 1);
-    EXPECT_EQ(p.g1->image().pageCount(BlockType::imports, 0), 1);
-    const auto store = recordOf<DataStoreRecord>(p.g1->image(), BlockType::dataStore, 1);
+    EXPECT_EQ(compiled5.image.pageCount(BlockType::imports, 0), 1);
+    const auto store = recordOf<DataStoreRecord>(compiled5.image, BlockType::dataStore, 1);
     EXPECT_EQ(store.attributeWord, 4);
     EXPECT_EQ(store.formatWord, 2);
 
     // Removing its map entry takes it out of the data store.
     ZAVGateway::RemovedMapEntry removed = p.g1->removeMapEntry(*p.g1->mapFloatList.front());
     ASSERT_TRUE(removed.entry && removed.writeImport);
-    p.g1->compileImage();
+    (void)p.g1->compileImage();
     EXPECT_EQ(p.g1->dataStoreCounter, 1);
 }
 
@@ -162,12 +162,12 @@ TEST(Compile, SharedImportsPointAtTheSourcesDataStoreSlot)
     module.getModuleInputs()->at(0)->gain = 0.0f; // takes no slot in g2
     Import& third = *module.getModuleInputs()->at(2);
     const auto shared = importPoints(*p.g2, *p.g1, {&third});
-    p.g1->compileImage();
-    p.g2->compileImage();
+    const CompiledImage compiled7 = p.g1->compileImage();
+    (void)p.g2->compileImage();
     EXPECT_EQ(third.dataStoreIndex, 2);
     EXPECT_EQ(shared[0]->sourcePointIndex(), 2);
     EXPECT_EQ(p.g2->getPointIndex(third), 2);
-    const auto record = recordOf<ImportRecord>(p.g1->image(), BlockType::imports, 1);
+    const auto record = recordOf<ImportRecord>(compiled7.image, BlockType::imports, 1);
     EXPECT_EQ(record.details[2] | (record.details[3] << 8), 2);
     EXPECT_EQ(record.details[0] | (record.details[1] << 8), p.g2->getAddress());
 }
@@ -183,8 +183,8 @@ TEST(Compile, ModbusMapRegistersAndRefreshRows)
     p.g1->startingRegister = 1;
 
     // The compile numbers the registers itself: no list was filled since the change.
-    p.g1->compileImage();
-    const ConfigImage& image = p.g1->image();
+    const CompiledImage compiled9 = p.g1->compileImage();
+    const ConfigImage& image = compiled9.image;
     EXPECT_EQ(p.g1->mapRecordCounter, 4);
     const auto a = recordOf<MapRecord>(image, BlockType::modbusMap, 0);
     const auto refresh = recordOf<MapRecord>(image, BlockType::modbusMap, 1);
@@ -201,7 +201,7 @@ TEST(Compile, ModbusMapRegistersAndRefreshRows)
     EXPECT_EQ(static_cast<int>(f.format), 2);
 
     ListRows rows;
-    p.g1->fillModbusMapList(rows);
+    rows = p.g1->fillModbusMapList().rows;
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].cells[1], "Integer (16-bit)");
     EXPECT_EQ(rows[0].cells[4], "Set");
@@ -239,14 +239,14 @@ TEST(Compile, PointLabels)
     EXPECT_EQ(p.g1->formatPointLabel(*fromWrite[0]), "MB3005:Set");
 
     ListRows rows;
-    p.g1->fillImportList(rows);
+    rows = p.g1->fillImportList().rows;
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[3].cells, (std::vector<std::string>{"004", "Gateway_3", "Gateway_2:Base:VIN",
                                                        "On Change", "Gain = 1.0000"}));
     EXPECT_EQ(rows[1].cells[4], "Gain = 1.0000");
     EXPECT_EQ(rows[0].cells[3], "00:00:01");
     module.getModuleInputs()->at(0)->offset = -1.5f;
-    p.g1->fillImportList(rows);
+    rows = p.g1->fillImportList().rows;
     EXPECT_EQ(rows[1].cells[4], "Offset = -1.50, Gain = 1.0000");
 }
 
@@ -265,19 +265,19 @@ TEST(Compile, ExportAndOutputRows)
     module.getModuleOutputs()->back()->owner = &module;
 
     ListRows rows;
-    p.g1->fillExportList(rows);
+    rows = p.g1->fillExportList().rows;
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].cells, (std::vector<std::string>{"002", "MBModule:Point_1", "On Change",
                                                        "Gateway_2"}));
     // An export whose source was deleted keeps its number unused.
     p.g1->exports[0]->source = nullptr;
-    p.g1->fillExportList(rows);
+    rows = p.g1->fillExportList().rows;
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].cells[0], "002");
-    p.g1->compileImage();
+    (void)p.g1->compileImage();
     EXPECT_EQ(p.g1->exportRecordCounter, 2); // the export to Gateway_2 and the module output
 
-    p.g1->fillOutputList(rows);
+    rows = p.g1->fillOutputList().rows;
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"001", "MBModule:Valve", "01:02:05",
                                                        "Gateway", "Base:VIN"}));
@@ -295,27 +295,31 @@ TEST(Compile, LimitsAndTheirWarnings)
         }
     };
     addPoints(1919); // with VIN: 1,920
-    g.compileImage();
-    EXPECT_EQ(g.exceededLimit(), TableLimit::none);
-    EXPECT_EQ(g.image().pageCount(BlockType::dataStore, 5), 320);
+    const CompiledImage full = g.compileImage();
+    EXPECT_EQ(full.limit, TableLimit::none);
+    EXPECT_EQ(full.image.pageCount(BlockType::dataStore, 5), 320);
 
     addPoints(1);
-    g.compileImage();
+    const CompiledImage over = g.compileImage();
     EXPECT_EQ(g.dataStoreCounter, 1921);
-    EXPECT_EQ(g.exceededLimit(), TableLimit::points);
+    EXPECT_EQ(over.limit, TableLimit::points);
+    EXPECT_EQ(over.image.pageCount(BlockType::dataStore, 5), 320); // the 1,921st has no place
 
-    // The Imports list warns once, and again only after falling back to the limit.
-    ListRows rows;
-    g.fillImportList(rows);
-    g.fillImportList(rows);
-    ASSERT_EQ(p.prompts.messages.size(), 1u);
-    EXPECT_EQ(p.prompts.messages[0].caption, "Import limit (1920) exceeded.");
-    EXPECT_EQ(p.prompts.messages[0].text, "The ZAV Gateway Module supports up to 1920 Imports.");
+    // A fill shows nothing itself; its caller is told once, and again only after the list
+    // fell back to the limit.
+    const GatewayList first = g.fillImportList();
+    EXPECT_EQ(first.rows.size(), 1921u);
+    EXPECT_TRUE(first.overLimit);
+    const auto notice = g.noticeToShow(first);
+    ASSERT_TRUE(notice);
+    EXPECT_STREQ(notice->caption, "Import limit (1920) exceeded.");
+    EXPECT_STREQ(notice->text, "The ZAV Gateway Module supports up to 1920 Imports.");
+    EXPECT_FALSE(g.noticeToShow(g.fillImportList()));
     g.localImports.pop_back();
-    g.fillImportList(rows);
+    EXPECT_FALSE(g.noticeToShow(g.fillImportList()));
     addPoints(1);
-    g.fillImportList(rows);
-    EXPECT_EQ(p.prompts.messages.size(), 2u);
+    EXPECT_TRUE(g.noticeToShow(g.fillImportList()));
+    EXPECT_TRUE(p.prompts.messages.empty());
 }
 
 TEST(Compile, DumpOfACompiledGatewayMatchesTheReference)
@@ -327,12 +331,12 @@ TEST(Compile, DumpOfACompiledGatewayMatchesTheReference)
     addNewWriteImport(g, "Set", false);
     ASSERT_EQ(pasteToModbusMap(g, {&vin}, true), "");
     g.mapFloatList.back()->hasRefreshTime = true;
-    g.compileImage();
+    const CompiledImage compiled13 = g.compileImage();
 
     const std::string expected =
         readFile(std::filesystem::path(QUILLAN_TEST_DATA_DIR) / "gateway" / "dump_compiled.txt");
     std::istringstream want(expected);
-    std::istringstream got(dumpText(g.image(), 12));
+    std::istringstream got(dumpText(compiled13.image, 12));
     std::string wantLine;
     std::string gotLine;
     int line = 0;
@@ -353,7 +357,7 @@ TEST(Compile, StartingRegisterAbove32767IsShownUnsigned)
     const auto shared = importPoints(*p.g2, *p.g1, {&set});
 
     ListRows rows;
-    p.g2->fillModbusMapList(rows);
+    rows = p.g2->fillModbusMapList().rows;
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].cells[1], "Integer (16-bit)");
     EXPECT_EQ(rows[0].cells[2], "40000");
@@ -361,8 +365,8 @@ TEST(Compile, StartingRegisterAbove32767IsShownUnsigned)
     EXPECT_EQ(p.g2->formatMapSourceLabel(set), "MB40000");
     EXPECT_EQ(p.g1->formatPointLabel(*shared[0]), "MB40000:Set");
 
-    p.g2->compileImage();
-    EXPECT_EQ(recordOf<MapRecord>(p.g2->image(), BlockType::modbusMap, 1).startRegister, 40'001);
+    const CompiledImage compiled14 = p.g2->compileImage();
+    EXPECT_EQ(recordOf<MapRecord>(compiled14.image, BlockType::modbusMap, 1).startRegister, 40'001);
 
     // The file keeps the same 16 bits: 40000 is 0x9C40.
     const std::vector<uint8_t> bytes = p.doc.toBytes();
