@@ -1,6 +1,11 @@
 // Reads arbitrary bytes as a project file: reading must fail cleanly or succeed, and what
-// was read must link, write back and read again.
+// was read must link, write back and read again. A file that reads is then worked on the way
+// the windows would show it (lists, compile, dump, CSV), so every number it carries reaches
+// the arithmetic that uses it.
 #include "document/TarnDoc.h"
+#include "export/CsvExport.h"
+#include "gateway/ZAVGateway.h"
+#include "gateway/dump/ConfigDump.h"
 #include "model/Notifications.h"
 #include "model/UserPrompts.h"
 
@@ -19,6 +24,30 @@ public:
         return quillan::MessageAnswer::cancel;
     }
 };
+
+void workOn(quillan::TarnDoc& doc)
+{
+    quillan::ListRows rows;
+    for (const auto& node : doc.nodes()) {
+        node->fillInfoList(rows);
+        auto* gateway = dynamic_cast<quillan::ZAVGateway*>(node.get());
+        if (gateway == nullptr) {
+            continue;
+        }
+        for (const auto& child : gateway->childModules) {
+            if (child) {
+                child->fillInfoList(rows);
+            }
+        }
+        (void)gateway->noticeToShow(gateway->fillImportList());
+        (void)gateway->noticeToShow(gateway->fillExportList());
+        (void)gateway->noticeToShow(gateway->fillOutputList());
+        (void)gateway->noticeToShow(gateway->fillModbusMapList());
+        const quillan::CompiledImage compiled = gateway->compileImage();
+        (void)quillan::dumpText(compiled.image, 12);
+    }
+    (void)quillan::csvText(doc);
+}
 
 } // namespace
 
@@ -42,5 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (again.toBytes() != written) {
         std::abort();
     }
+    workOn(doc);
     return 0;
 }
