@@ -3,10 +3,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <poll.h>
@@ -290,22 +288,6 @@ std::string SimProcess::errorOutput()
         text.append(chunk, static_cast<size_t>(n));
     }
     return text;
-}
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "zavsim-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) {
-        m_path = pattern;
-    }
-}
-
-TempDir::~TempDir()
-{
-    if (!m_path.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
 }
 
 Bytes readFileBytes(const std::string& path)

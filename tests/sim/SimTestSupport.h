@@ -84,19 +84,6 @@ private:
     std::string m_outBuffer;
 };
 
-// A fresh empty directory, removed with what it holds at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    [[nodiscard]] std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
 [[nodiscard]] Bytes readFileBytes(const std::string& path);
 
 } // namespace quillan::simtest
