@@ -1,8 +1,10 @@
 #include "SimTestSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -66,6 +68,21 @@ ConfigImage modbusImage()
         image.write(*image.appendRecord(BlockType::modbusMap, maps), record);
     }
     return image;
+}
+
+std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected)
+{
+    const auto a = actual.bytes();
+    const auto e = expected.bytes();
+    const auto at = std::mismatch(a.begin(), a.end(), e.begin()).first;
+    if (at == a.end()) {
+        return {};
+    }
+    const auto offset = static_cast<size_t>(at - a.begin());
+    char text[80];
+    std::snprintf(text, sizeof text, "byte %zu is 0x%02X, expected 0x%02X", offset, a[offset],
+                  e[offset]);
+    return text;
 }
 
 Bytes withModbusCrc(Bytes frame)

@@ -26,6 +26,9 @@ inline constexpr uint8_t kSlaveId = 7;
 // above.
 [[nodiscard]] ConfigImage modbusImage();
 
+// Empty when the images agree, else the first byte where they differ.
+[[nodiscard]] std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected);
+
 // Appends the Modbus CRC, computed here on its own so that the slave is checked against it.
 [[nodiscard]] Bytes withModbusCrc(Bytes frame);
 
