@@ -1,5 +1,6 @@
 #include "document/TarnDoc.h"
 #include "model/Archive.h"
+#include "support/TempDir.h"
 #include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +26,11 @@ class DocumentTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-                ("quillan-doc-" + std::to_string(::getpid()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
+        ASSERT_TRUE(m_temp.valid());
+        m_dir = m_temp.path();
         fs::create_directories(m_dir / "a");
         fs::create_directories(m_dir / "b");
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     // A saved project with two sites in folder a.
     fs::path makeProject(const std::string& name)
@@ -55,6 +53,7 @@ protected:
         return path;
     }
 
+    test::TempDir m_temp;
     fs::path m_dir;
     test::RecordingSink m_sink;
     test::ScriptedPrompts m_prompts;

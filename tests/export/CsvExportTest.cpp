@@ -27,9 +27,9 @@ std::string readFile(const fs::path& path)
 
 TEST(CsvExport, ListsEveryGatewaysRowsBesideTheProject)
 {
-    const fs::path dir = fs::temp_directory_path() / ("quillan-csv-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const TempDir temp;
+    ASSERT_TRUE(temp.valid());
+    const fs::path& dir = temp.path();
 
     RecordingSink sink;
     ScriptedPrompts prompts;
@@ -69,7 +69,6 @@ TEST(CsvExport, ListsEveryGatewaysRowsBesideTheProject)
     g2->setName("North");
     ASSERT_TRUE(exportCsv(doc, sink));
     EXPECT_NE(readFile(file).find("North\r\nImports\r\n"), std::string::npos);
-    fs::remove_all(dir);
 }
 
 TEST(CsvExport, NothingWithoutAGatewayAndFalseWhenTheFileCannotBeWritten)

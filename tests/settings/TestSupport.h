@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
+#include "support/TempDir.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -9,34 +9,6 @@
 #include <string>
 
 namespace quillan::test {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillan-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-        }
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    [[nodiscard]] bool valid() const { return !m_path.empty(); }
-    [[nodiscard]] std::string file(const std::string& name) const
-    {
-        return (m_path / name).string();
-    }
-
-private:
-    std::filesystem::path m_path;
-};
 
 inline std::string readAll(const std::string& path)
 {

@@ -11,6 +11,65 @@ namespace quillan::simtest {
 
 inline constexpr uint32_t kLiteralSiteKey = 0x12345678;
 
+// Three import records for page 0 of block 5: AIN2 every 10 s with gain 5/4096; point 3 of
+// radio node 0x0281 (group 10, node 1) on change with gain 1; two FLOAT registers from 40001
+// of slave 7 on port 2 every 60 s, zero count 16 subtracted, gain 0.5, offset -1.
+inline const Bytes& literalImportRecords()
+{
+    static const Bytes records = [] {
+        const Bytes each[] = {
+            // Point 0, Local I/O, 10 s, zero 0, gain 0x3AA00000, offset 0, channel 2.
+            {0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+             0xA0, 0x3A, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00},
+            // Point 1, RF Node, on change, zero 0, gain 0x3F800000, offset 0, node 0x0281,
+            // point 3.
+            {0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+             0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x81, 0x02, 0x03, 0x00, 0x00, 0x00},
+            // Point 2, Modbus, 60 s, zero 0x8010, gain 0x3F000000, offset 0xBF800000, port 2,
+            // slave 7, register 0x9C41, 2 registers, FLOAT.
+            {0x02, 0x00, 0x02, 0x00, 0x3C, 0x00, 0x00, 0x00, 0x10, 0x80, 0x00, 0x00,
+             0x00, 0x3F, 0x00, 0x00, 0x80, 0xBF, 0x02, 0x07, 0x41, 0x9C, 0x02, 0x02},
+        };
+        Bytes all;
+        for (const Bytes& record : each) {
+            all.insert(all.end(), record.begin(), record.end());
+        }
+        return all;
+    }();
+    return records;
+}
+
+// A frame that carries the three records: its first ten bytes, the records, its CRC.
+inline Bytes withImportRecords(Bytes head, uint8_t crcLow, uint8_t crcHigh)
+{
+    head.insert(head.end(), literalImportRecords().begin(), literalImportRecords().end());
+    head.push_back(crcLow);
+    head.push_back(crcHigh);
+    return head;
+}
+
+// CMD_WRITE_BLOCK of the three records: length 78, block 5, page 0, 72 data bytes.
+inline Bytes literalWriteImportPage()
+{
+    return withImportRecords({0xFF, 0x42, 0x4E, 0x00, 0x05, 0x00, 0x00, 0x00, 0x48, 0x00}, 0x1B,
+                             0xDF);
+}
+
+// The block-data reply that carries them from page 0 or page 5 of block 5.
+inline Bytes literalImportPageReply(uint8_t page)
+{
+    if (page == 5) {
+        return withImportRecords({0xFF, 0x41, 0x4E, 0x00, 0x05, 0x00, 0x05, 0x00, 0x48, 0x00}, 0xD8,
+                                 0xA1);
+    }
+    return withImportRecords({0xFF, 0x41, 0x4E, 0x00, 0x05, 0x00, 0x00, 0x00, 0x48, 0x00}, 0xD7,
+                             0xA7);
+}
+
+inline const Bytes kLiteralAck = {0xFF, 0x06, 0x00, 0x00, 0xD0, 0x15};
+inline const Bytes kReadImportPage0 = {0xFF, 0x41, 0x04, 0x00, 0x05, 0x00, 0x00, 0x00, 0x1F, 0x48};
+inline const Bytes kReadImportPage1 = {0xFF, 0x41, 0x04, 0x00, 0x05, 0x00, 0x01, 0x00, 0x1E, 0xD8};
+
 struct LiteralExchange {
     const char* name;
     Bytes request;
@@ -38,10 +97,31 @@ inline const std::vector<LiteralExchange>& literalExchanges()
         {"UnknownCommandIsRefused",
          {0xFF, 0x63, 0x00, 0x00, 0xC0, 0x0A},
          {0xFF, 0x15, 0x00, 0x00, 0x21, 0xD0}},
+        // The new gateway's one import record, its VIN: point 0, local channel 0, every second,
+        // zero bit set, gain 40/4096, offset 0.3.
+        {"ReadImportPage",
+         kReadImportPage0,
+         {0xFF, 0x41, 0x1E, 0x00, 0x05, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00,
+          0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x20, 0x3C,
+          0x9A, 0x99, 0x99, 0x3E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x15, 0xC8}},
+        {"WriteImportPage", literalWriteImportPage(), kLiteralAck},
         // Noise and a damaged copy first: the gateway answers only the good frame.
         {"NoiseAndBadCrcIgnored",
          {'x', '\r', '\n', 0xFF, 0x05, 0x00, 0x00, 0x20, 0x14, 0xFF, 0x05, 0x00, 0x00, 0x20, 0x15},
          {0xFF, 0x06, 0x00, 0x00, 0xD0, 0x15}},
+    };
+    return exchanges;
+}
+
+// One gateway, in this order: a table page written, read back, and the page after it empty.
+inline const std::vector<LiteralExchange>& literalPageConversation()
+{
+    static const std::vector<LiteralExchange> exchanges = {
+        {"WriteImportPage", literalWriteImportPage(), kLiteralAck},
+        {"ReadItBack", kReadImportPage0, literalImportPageReply(0)},
+        {"NextPageEmpty",
+         kReadImportPage1,
+         {0xFF, 0x41, 0x06, 0x00, 0x05, 0x00, 0x01, 0x00, 0x00, 0x00, 0x88, 0x23}},
     };
     return exchanges;
 }

@@ -1,5 +1,6 @@
 #include "SimTestSupport.h"
 #include "sim/StateFile.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 using namespace quillan;
 using namespace quillan::sim;
 using namespace quillan::simtest;
+using quillan::test::TempDir;
 
 namespace {
 

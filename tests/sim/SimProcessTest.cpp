@@ -2,6 +2,7 @@
 #include "LiteralFrames.h"
 #include "SimTestSupport.h"
 #include "sim/StateFile.h"
+#include "support/TempDir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 using namespace quillan;
 using namespace quillan::sim;
 using namespace quillan::simtest;
+using quillan::test::TempDir;
 
 namespace {
 

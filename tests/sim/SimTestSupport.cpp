@@ -1,12 +1,12 @@
 #include "SimTestSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <poll.h>
@@ -68,6 +68,21 @@ ConfigImage modbusImage()
         image.write(*image.appendRecord(BlockType::modbusMap, maps), record);
     }
     return image;
+}
+
+std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected)
+{
+    const auto a = actual.bytes();
+    const auto e = expected.bytes();
+    const auto at = std::mismatch(a.begin(), a.end(), e.begin()).first;
+    if (at == a.end()) {
+        return {};
+    }
+    const auto offset = static_cast<size_t>(at - a.begin());
+    char text[80];
+    std::snprintf(text, sizeof text, "byte %zu is 0x%02X, expected 0x%02X", offset, a[offset],
+                  e[offset]);
+    return text;
 }
 
 Bytes withModbusCrc(Bytes frame)
@@ -290,22 +305,6 @@ std::string SimProcess::errorOutput()
         text.append(chunk, static_cast<size_t>(n));
     }
     return text;
-}
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "zavsim-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) {
-        m_path = pattern;
-    }
-}
-
-TempDir::~TempDir()
-{
-    if (!m_path.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
 }
 
 Bytes readFileBytes(const std::string& path)

@@ -26,6 +26,9 @@ inline constexpr uint8_t kSlaveId = 7;
 // above.
 [[nodiscard]] ConfigImage modbusImage();
 
+// Empty when the images agree, else the first byte where they differ.
+[[nodiscard]] std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected);
+
 // Appends the Modbus CRC, computed here on its own so that the slave is checked against it.
 [[nodiscard]] Bytes withModbusCrc(Bytes frame);
 
@@ -82,19 +85,6 @@ private:
     int m_out = -1;
     int m_err = -1;
     std::string m_outBuffer;
-};
-
-// A fresh empty directory, removed with what it holds at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    [[nodiscard]] std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
 };
 
 [[nodiscard]] Bytes readFileBytes(const std::string& path);

@@ -77,6 +77,18 @@ TEST_P(LiteralTest, AnswersAFrameWrittenByHand)
 INSTANTIATE_TEST_SUITE_P(InProcess, LiteralTest, testing::ValuesIn(literalExchanges()),
                          [](const auto& p) { return literalName(p.param); });
 
+TEST_F(SimulatorLinkTest, TablePageWrittenByHandReadsBackByteForByte)
+{
+    open();
+    for (const LiteralExchange& e : literalPageConversation()) {
+        SCOPED_TRACE(e.name);
+        ASSERT_TRUE(link->write(e.request.data(), e.request.size()));
+        EXPECT_EQ(readBytes(*link, e.reply.size(), 1000), e.reply);
+    }
+    uint8_t more = 0;
+    EXPECT_EQ(link->read(&more, 1, 20).status, device::ReadStatus::timeout);
+}
+
 class FaultTest : public SimulatorLinkTest, public testing::WithParamInterface<FaultCase> {};
 
 TEST_P(FaultTest, HostEnginesSeeTheFault)

@@ -1,6 +1,7 @@
 #include "sim/StateFile.h"
 
 #include "SimTestSupport.h"
+#include "support/TempDir.h"
 
 #include <fstream>
 #include <functional>
@@ -9,6 +10,7 @@
 using namespace quillan;
 using namespace quillan::sim;
 using namespace quillan::simtest;
+using quillan::test::TempDir;
 
 namespace {
 
