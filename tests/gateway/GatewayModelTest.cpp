@@ -20,8 +20,9 @@ struct TwoGateways {
 
     explicit TwoGateways(uint16_t band = band900)
     {
-        NewProjectValues values{"P", "/tmp/", band, band == band2400 ? uint16_t{12} : uint16_t{5},
-                                10, NewGatewayValues{}};
+        NewProjectValues values{"P",  "/tmp/",
+                                band, band == band2400 ? uint16_t{12} : uint16_t{5},
+                                10,   NewGatewayValues{}};
         doc.newProject(values);
         g1 = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
         g2 = doc.insertGateway();
@@ -29,13 +30,11 @@ struct TwoGateways {
 
     MBModule* addModule(ZAVGateway& g, uint8_t port, std::vector<std::string> names)
     {
-        prompts.moduleDialog = [&, port](MBModule&, ModbusModuleSettings& s) {
-            s.port = port;
-            s.registerCount = static_cast<uint8_t>(names.size());
-            s.inputNames = names;
-            return true;
-        };
-        if (!doc.insertModbusModule(g)) {
+        ModbusModuleSettings s;
+        s.port = port;
+        s.registerCount = static_cast<uint8_t>(names.size());
+        s.inputNames = names;
+        if (!doc.insertModbusModule(g, std::move(s))) {
             return nullptr;
         }
         return dynamic_cast<MBModule*>(g.childModules.back().get());
@@ -125,23 +124,28 @@ TEST(Gateway, DeviceTabRows)
     for (const auto& row : rows) {
         lines.push_back(row.cells[0] + "=" + row.cells[1]);
     }
-    const std::vector<std::string> expected = {
-        "Type=ZAV Gateway Module", "Name=Gateway", "Channel=5", "Group=10", "Host=0",
-        "CONFIG Port=", "Settings=RS232, 57600, 8, N, 1", "Protocol=Debug",
-        "RS485 Port=", "Settings=RS485, 9600, 8, N, 1", "Protocol=Modbus Master",
-        "RTU Port=", "Settings=RS232, 9600, 8, N, 1", "Protocol=Modbus Slave Split", "Slave Id=17"};
+    const std::vector<std::string> expected = {"Type=ZAV Gateway Module",
+                                               "Name=Gateway",
+                                               "Channel=5",
+                                               "Group=10",
+                                               "Host=0",
+                                               "CONFIG Port=",
+                                               "Settings=RS232, 57600, 8, N, 1",
+                                               "Protocol=Debug",
+                                               "RS485 Port=",
+                                               "Settings=RS485, 9600, 8, N, 1",
+                                               "Protocol=Modbus Master",
+                                               "RTU Port=",
+                                               "Settings=RS232, 9600, 8, N, 1",
+                                               "Protocol=Modbus Slave Split",
+                                               "Slave Id=17"};
     EXPECT_EQ(lines, expected);
 }
 
-TEST(ModbusModule, NamesNumbersAndACancelledDialog)
+TEST(ModbusModule, NamesAndNumbers)
 {
     TwoGateways p;
     const uint32_t nextId = p.doc.nextNodeId();
-    p.prompts.moduleDialog = [](MBModule&, ModbusModuleSettings&) { return false; };
-    EXPECT_FALSE(p.doc.insertModbusModule(*p.g1));
-    EXPECT_EQ(p.doc.nextNodeId(), nextId);
-    EXPECT_TRUE(p.g1->childModules.empty());
-
     MBModule* first = p.addModule(*p.g1, 2, {"A"});
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->getName(), "MBModule");
@@ -161,30 +165,31 @@ TEST(ModbusModule, NamesNumbersAndACancelledDialog)
 TEST(ModbusModule, DeviceTabRows)
 {
     TwoGateways p;
-    p.prompts.moduleDialog = [](MBModule&, ModbusModuleSettings& s) {
-        s.port = 2;
-        s.slaveId = 9;
-        s.firstRegister = 40;
-        s.registerCount = 4;
-        s.registerFormat = 0x82;
-        s.inputNames = {"a", "b"};
-        auto out = std::make_unique<MBExport>();
-        out->setModbusDetails(0, 0, 500, 1, 2);
-        out->exportName = "Valve";
-        s.outputs.push_back({nullptr, std::move(out)});
-        return true;
-    };
-    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1));
+    ModbusModuleSettings s;
+    s.port = 2;
+    s.slaveId = 9;
+    s.firstRegister = 40;
+    s.registerCount = 4;
+    s.registerFormat = 0x82;
+    s.inputNames = {"a", "b"};
+    auto out = std::make_unique<MBExport>();
+    out->setModbusDetails(0, 0, 500, 1, 2);
+    out->exportName = "Valve";
+    s.outputs.push_back({nullptr, std::move(out)});
+    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
     ListRows rows;
     p.g1->childModules[0]->fillInfoList(rows);
     std::vector<std::string> lines;
     for (const auto& row : rows) {
         lines.push_back(row.cells[0] + "=" + row.cells[1]);
     }
-    const std::vector<std::string> expected = {
-        "Type=Generic Modbus Module", "Name=MBModule",     "Serial Port=RS485",
-        "Slave Id=9",                 "Modbus Registers=R40 - R43",
-        "Register Format=Float (32 bit) FC4", "Output 0=R500, Float (32 bit), Valve"};
+    const std::vector<std::string> expected = {"Type=Generic Modbus Module",
+                                               "Name=MBModule",
+                                               "Serial Port=RS485",
+                                               "Slave Id=9",
+                                               "Modbus Registers=R40 - R43",
+                                               "Register Format=Float (32 bit) FC4",
+                                               "Output 0=R500, Float (32 bit), Valve"};
     EXPECT_EQ(lines, expected);
     // A float format reads 32-bit values; the function-code bit alone does not.
     EXPECT_EQ(p.g1->childModules[0]->moduleInputs()->front()->sizeWord, 4);
