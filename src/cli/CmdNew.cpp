@@ -62,11 +62,6 @@ int runNew(const NewOptions& o, CommandIo io)
     const auto range = site_rules::channelRange(values.band);
     const auto channel =
         parseNumber(o.channel.value_or(std::to_string(range.low)), range.low, range.high);
-    if (!channel) {
-        io.err << "quillan-cli: --channel must be " << range.low << " to " << range.high
-               << " on this band\n";
-        return exitUsage;
-    }
     values.channel = static_cast<uint16_t>(*channel);
     values.group = o.group.value_or(0);
     if (o.gateway) {
@@ -127,27 +122,34 @@ void addNewCommand(CLI::App& app, CommandTable& table)
         ->type_name("C");
     addNumber(*cmd, "--group", o->group, 0, 999, "the site's first group (default: 0)")
         ->type_name("G");
-    CLI::Option* gateway =
-        addText(*cmd, "--gateway", o->gateway, "also make a gateway of that name", checkNodeName)
-            ->type_name("NAME");
+    addText(*cmd, "--gateway", o->gateway,
+            "also make a gateway of that name; the options below need it", checkNodeName)
+        ->type_name("NAME");
     addNumber(*cmd, "--tx-power", o->txPower, 0, 4,
-              "the gateway's transmit power index (default: 2 on 900, else 4)")
-        ->needs(gateway);
-    addChoice(*cmd, "--rtu", o->rtu, {"rs232", "rs485"}, "the RTU port's wiring (default: rs232)")
-        ->needs(gateway);
+              "the gateway's transmit power index (default: 2 on 900, else 4)");
+    addChoice(*cmd, "--rtu", o->rtu, {"rs232", "rs485"}, "the RTU port's wiring (default: rs232)");
     addNumber(*cmd, "--baud", o->baud, 1200, 115200, "the RTU port's baud rate (default: 9600)",
               checkBaudRate)
-        ->type_name("RATE")
-        ->needs(gateway);
+        ->type_name("RATE");
     addNumber(*cmd, "--slave-id", o->slaveId, 1, 65535,
               "the RTU port's slave id; above 247 it uses extended addressing (default: 1)")
-        ->type_name("ID")
-        ->needs(gateway);
+        ->type_name("ID");
     addChoice(*cmd, "--config-port", o->configPort, {"debug", "modbus"},
-              "the CONFIG port's protocol (default: debug)")
-        ->needs(gateway);
+              "the CONFIG port's protocol (default: debug)");
     cmd->add_flag("--overwrite", o->overwrite, "replace an existing project file");
     addVerbose(*cmd, o->verbose);
+    // Checks of options that depend on others, once all have parsed.
+    cmd->callback([o] {
+        if (!o->gateway && (o->txPower || o->rtu || o->baud || o->slaveId || o->configPort)) {
+            throw CLI::ValidationError("the gateway values need --gateway NAME");
+        }
+        const auto range = site_rules::channelRange(kBands[o->band.value_or(1)]);
+        if (o->channel && !parseNumber(*o->channel, range.low, range.high)) {
+            throw CLI::ValidationError("--channel", "must be " + std::to_string(range.low) +
+                                                        " to " + std::to_string(range.high) +
+                                                        " on this band");
+        }
+    });
     table.add(cmd, [o](CommandIo io) { return runNew(*o, io); });
 }
 

@@ -71,7 +71,8 @@ void addHelpCommand(CLI::App& app, CommandTable& table)
             const auto found = at->get_subcommands(
                 [&name](const CLI::App* sub) { return sub->get_name() == name; });
             if (found.empty()) {
-                io.err << "quillan-cli: " << path << " has no command \"" << name << "\"\n";
+                io.err << "quillan-cli: " << path << " has no command \"" << name << "\"\nRun '"
+                       << path << " --help' for its commands.\n";
                 return int{exitUsage};
             }
             at = found.front();
