@@ -379,8 +379,8 @@ void addImportPointsAction(CLI::App& edit, CommandTable& table, const FilePtr& f
     addPositional(*action, "SOURCE", o->source, "the gateway the points belong to");
     addPositional(*action, "TARGET", o->target, "the gateway that imports them");
     addPositional(*action, "POINT_LABEL", o->labels,
-                  "labels in SOURCE's Imports list (Base:VIN); SOURCE:LABEL where a shared "
-                  "point has the same label");
+                  "labels in SOURCE's Imports list (Base:VIN); where two points share a label, "
+                  "the Source column in front (Gateway_2:Base:VIN)");
     addWordSet(*action, "--map", o->map, {"int", "float"},
                "also map the new points into these Modbus tables of TARGET");
     table.add(action, editing(file, [o](CliProject& p, CommandIo io) {

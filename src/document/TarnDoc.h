@@ -25,8 +25,8 @@ struct ModbusModuleSettings;
 // Outcome of opening or saving a project file: the user's message and the cause behind it.
 struct DocumentStatus {
     bool ok = true;
-    std::string message; // "Unexpected file format.", "Failed to open document." or "Failed to save
-                         // document."
+    // "Unexpected file format.", "Failed to open document." or "Failed to save document."
+    std::string message;
     std::string detail;
 
     explicit operator bool() const { return ok; }
