@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libgl-dev
     liblzma-dev xz-utils
     libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev
     libmodbus-dev srecord
     xvfb xauth
     clang libclang-rt-14-dev

@@ -4,7 +4,6 @@
 #include "model/Text.h"
 
 #include <ostream>
-#include <sstream>
 
 namespace quillan::cli {
 
@@ -91,25 +90,15 @@ bool CliProject::points(ZAVGateway& g, const std::vector<std::string>& labels,
             m_io.err << "quillan-cli: " << (matches.empty() ? "no point" : "more than one point")
                      << " labelled \"" << label << "\" in the Imports of "
                      << cp1252ToUtf8(g.getName())
-                     << (matches.empty() ? "" : "; put the Source column in front, e.g. "
-                                                "Gateway_2:Base:VIN")
+                     << (matches.empty() ? ""
+                                         : "; put the Source column in front, e.g. "
+                                           "Gateway_2:Base:VIN")
                      << "\n";
             return false;
         }
         found.push_back(matches.front());
     }
     return true;
-}
-
-std::vector<std::string> splitList(const std::string& text)
-{
-    std::vector<std::string> pieces;
-    std::stringstream in(text);
-    std::string piece;
-    while (std::getline(in, piece, ',')) {
-        pieces.push_back(piece);
-    }
-    return pieces;
 }
 
 } // namespace quillan::cli

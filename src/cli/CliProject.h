@@ -27,7 +27,6 @@ public:
     [[nodiscard]] bool save();
 
     [[nodiscard]] TarnDoc& doc() { return m_doc; }
-    [[nodiscard]] CliPrompts& prompts() { return m_prompts; }
     [[nodiscard]] CliNotifications& notifications() { return m_notifications; }
 
     // A gateway by name; prints an error and returns none when there is none.
@@ -44,8 +43,5 @@ private:
     CliPrompts m_prompts;
     TarnDoc m_doc;
 };
-
-// "a,b,c" into its pieces; an empty text gives none.
-[[nodiscard]] std::vector<std::string> splitList(const std::string& text);
 
 } // namespace quillan::cli

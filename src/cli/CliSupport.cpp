@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <ostream>
+#include <sstream>
 
 namespace quillan::cli {
 
@@ -19,8 +20,7 @@ void CliNotifications::notify(const Notification& notification)
 
 void CliPrompts::message(MessageIcon, const std::string& caption, const std::string& text)
 {
-    m_lastMessage = caption.empty() ? text : caption + ": " + text;
-    m_err << cp1252ToUtf8(m_lastMessage) << "\n";
+    m_err << cp1252ToUtf8(caption.empty() ? text : caption + ": " + text) << "\n";
 }
 
 MessageAnswer CliPrompts::ask(MessageIcon, const std::string&, const std::string& text,
@@ -39,26 +39,6 @@ MessageAnswer CliPrompts::ask(MessageIcon, const std::string&, const std::string
     return MessageAnswer::cancel;
 }
 
-bool CliPrompts::editModbusModule(MBModule&, ModbusModuleSettings& settings)
-{
-    if (!m_moduleSettings) {
-        return false;
-    }
-    ModbusModuleSettings given = std::move(*m_moduleSettings);
-    m_moduleSettings.reset();
-    if (given.port == 0) {
-        given.port = settings.port;
-    }
-    if (given.port == 0) {
-        message(MessageIcon::error, "",
-                "refused: the module has no port (the RTU port is not a Modbus master); give "
-                "--port");
-        return false;
-    }
-    settings = std::move(given);
-    return true;
-}
-
 std::optional<long> parseNumber(const std::string& text, long low, long high)
 {
     long value = 0;
@@ -70,17 +50,117 @@ std::optional<long> parseNumber(const std::string& text, long low, long high)
     return value;
 }
 
-bool checkOptions(const CliArgs& args, const std::vector<std::string>& known, std::ostream& err)
+namespace {
+
+std::string joined(const std::vector<std::string>& words, const char* separator)
 {
-    if (!args.error().empty()) {
-        err << "quillan-cli: " << args.error() << "\n";
-        return false;
+    std::string text;
+    for (const auto& word : words) {
+        text += (text.empty() ? "" : separator) + word;
     }
-    const auto unknown = args.unknown(known);
-    for (const auto& name : unknown) {
-        err << "quillan-cli: unknown option --" << name << "\n";
-    }
-    return unknown.empty();
+    return text;
+}
+
+// A negative number is a value; anything else that starts with a dash is an option.
+bool looksLikeOption(const std::string& text)
+{
+    return text.size() > 1 && text[0] == '-' && (text[1] < '0' || text[1] > '9');
+}
+
+} // namespace
+
+namespace detail {
+
+CLI::Option* addValue(CLI::App& command, const std::string& name, const std::string& typeName,
+                      const std::string& help, ValueCheck check,
+                      std::function<void(const std::string&)> store)
+{
+    CLI::Option* option = command.add_option(
+        name,
+        [name, store = std::move(store)](const CLI::results_t& results) {
+            // CLI11 would only say "At Most 1 required but received 2".
+            if (results.size() != 1) {
+                throw CLI::ArgumentMismatch(name + ": given more than once");
+            }
+            store(results.front());
+            return true;
+        },
+        help);
+    option->type_name(typeName);
+    option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    option->check(CLI::Validator(
+        [check = std::move(check)](std::string& text) {
+            if (looksLikeOption(text)) {
+                return "needs a value, not the option " + text;
+            }
+            return check ? check(text) : std::string();
+        },
+        ""));
+    return option;
+}
+
+} // namespace detail
+
+CLI::Option* addText(CLI::App& command, const std::string& name, std::optional<std::string>& value,
+                     const std::string& help, ValueCheck check)
+{
+    return detail::addValue(command, name, "TEXT", help, std::move(check),
+                            [&value](const std::string& text) { value = text; });
+}
+
+CLI::Option* addChoice(CLI::App& command, const std::string& name, std::optional<size_t>& value,
+                       const std::vector<std::string>& words, const std::string& help)
+{
+    const auto indexOf = [words](const std::string& text) {
+        return static_cast<size_t>(std::find(words.begin(), words.end(), text) - words.begin());
+    };
+    return detail::addValue(
+        command, name, joined(words, "|"), help,
+        [words, indexOf](const std::string& text) {
+            return indexOf(text) < words.size() ? std::string()
+                                                : "must be one of: " + joined(words, " ");
+        },
+        [&value, indexOf](const std::string& text) { value = indexOf(text); });
+}
+
+CLI::Option* addWordSet(CLI::App& command, const std::string& name, std::optional<uint32_t>& value,
+                        const std::vector<std::string>& words, const std::string& help)
+{
+    // Bits of the words in the list; none when a piece is not one of them.
+    const auto bitsOf = [words](const std::string& text) -> std::optional<uint32_t> {
+        uint32_t bits = 0;
+        for (const auto& piece : splitList(text)) {
+            const auto at = std::find(words.begin(), words.end(), piece);
+            if (at == words.end()) {
+                return std::nullopt;
+            }
+            bits |= 1u << (at - words.begin());
+        }
+        return bits;
+    };
+    return detail::addValue(
+        command, name, joined(words, ","), help,
+        [words, bitsOf](const std::string& text) {
+            return bitsOf(text) ? std::string() : "takes a list of: " + joined(words, " ");
+        },
+        [&value, bitsOf](const std::string& text) { value = bitsOf(text); });
+}
+
+CLI::Option* addPositional(CLI::App& command, const std::string& name, std::string& value,
+                           const std::string& help)
+{
+    return command.add_option(name, value, help)->required()->type_name("");
+}
+
+CLI::Option* addPositional(CLI::App& command, const std::string& name,
+                           std::vector<std::string>& values, const std::string& help)
+{
+    return command.add_option(name, values, help)->required()->type_name("");
+}
+
+CLI::Option* addVerbose(CLI::App& command, bool& verbose)
+{
+    return command.add_flag("--verbose", verbose, "also print the lines of the Debug tab");
 }
 
 void printTree(const TarnDoc& doc, std::ostream& out)
@@ -102,6 +182,17 @@ void printTree(const TarnDoc& doc, std::ostream& out)
             }
         }
     }
+}
+
+std::vector<std::string> splitList(const std::string& text)
+{
+    std::vector<std::string> pieces;
+    std::stringstream in(text);
+    std::string piece;
+    while (std::getline(in, piece, ',')) {
+        pieces.push_back(piece);
+    }
+    return pieces;
 }
 
 } // namespace quillan::cli

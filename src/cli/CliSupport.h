@@ -1,13 +1,15 @@
 #pragma once
 
-#include "cli/CliArgs.h"
-#include "model/MBModule.h"
 #include "model/Notifications.h"
 #include "model/UserPrompts.h"
 
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillan {
 class TarnDoc;
@@ -26,36 +28,81 @@ private:
     bool m_verbose;
 };
 
-// A script cannot answer questions: messages are printed, questions get their safe answer
-// (No, or Cancel when offered) and every dialog is cancelled.
+// A script cannot answer questions: messages are printed and questions get their safe answer
+// (No, or Cancel when offered).
 class CliPrompts final : public UserPrompts {
 public:
     explicit CliPrompts(std::ostream& err) : m_err(err) {}
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override;
     [[nodiscard]] MessageAnswer ask(MessageIcon icon, const std::string& caption,
                                     const std::string& text, MessageButtons buttons) override;
-    // The Modbus module sheet is answered with settings given beforehand, once; a port of 0
-    // keeps the port the sheet opened with.
-    bool editModbusModule(MBModule& module, ModbusModuleSettings& settings) override;
-    void setModuleSettings(ModbusModuleSettings settings) { m_moduleSettings = std::move(settings); }
-
-    // The last message shown, for error reports.
-    [[nodiscard]] const std::string& lastMessage() const { return m_lastMessage; }
 
 private:
     std::ostream& m_err;
-    std::string m_lastMessage;
-    std::optional<ModbusModuleSettings> m_moduleSettings;
 };
 
 // Parses a whole decimal number within [low, high]; none when it is not one.
 [[nodiscard]] std::optional<long> parseNumber(const std::string& text, long low, long high);
 
-// Reports unknown options and parse errors; true when the arguments may be used.
-[[nodiscard]] bool checkOptions(const CliArgs& args, const std::vector<std::string>& known,
-                                std::ostream& err);
+// Options that take a value. Each takes exactly one: a second occurrence and a value that is
+// itself an option ("--name --folder") are usage errors, and so is a value that fails its
+// check. The value is stored once the command line has parsed.
+
+// Checks a value; returns why it is refused, empty when it is accepted.
+using ValueCheck = std::function<std::string(const std::string& value)>;
+
+CLI::Option* addText(CLI::App& command, const std::string& name, std::optional<std::string>& value,
+                     const std::string& help, ValueCheck check = {});
+
+// A whole decimal number within [low, high], which also passes check when one is given.
+template <class T>
+CLI::Option* addNumber(CLI::App& command, const std::string& name, std::optional<T>& value,
+                       long low, long high, const std::string& help, ValueCheck check = {});
+
+// One of the words; the value is the index of the word given.
+CLI::Option* addChoice(CLI::App& command, const std::string& name, std::optional<size_t>& value,
+                       const std::vector<std::string>& words, const std::string& help);
+
+// A comma-separated list of the words; bit i is set for word i.
+CLI::Option* addWordSet(CLI::App& command, const std::string& name, std::optional<uint32_t>& value,
+                        const std::vector<std::string>& words, const std::string& help);
+
+// A required positional argument; each word of a list goes into values.
+CLI::Option* addPositional(CLI::App& command, const std::string& name, std::string& value,
+                           const std::string& help);
+CLI::Option* addPositional(CLI::App& command, const std::string& name,
+                           std::vector<std::string>& values, const std::string& help);
+
+// The commands that open a project print the Debug tab's lines too with --verbose.
+CLI::Option* addVerbose(CLI::App& command, bool& verbose);
 
 // Prints the project tree as the explorer shows it.
 void printTree(const TarnDoc& doc, std::ostream& out);
+
+// "a,b,c" into its pieces; an empty text gives none.
+[[nodiscard]] std::vector<std::string> splitList(const std::string& text);
+
+namespace detail {
+CLI::Option* addValue(CLI::App& command, const std::string& name, const std::string& typeName,
+                      const std::string& help, ValueCheck check,
+                      std::function<void(const std::string&)> store);
+} // namespace detail
+
+template <class T>
+CLI::Option* addNumber(CLI::App& command, const std::string& name, std::optional<T>& value,
+                       long low, long high, const std::string& help, ValueCheck check)
+{
+    return detail::addValue(
+        command, name, std::to_string(low) + "-" + std::to_string(high), help,
+        [low, high, check = std::move(check)](const std::string& text) {
+            if (!parseNumber(text, low, high)) {
+                return "must be " + std::to_string(low) + " to " + std::to_string(high);
+            }
+            return check ? check(text) : std::string();
+        },
+        [&value, low, high](const std::string& text) {
+            value = static_cast<T>(*parseNumber(text, low, high));
+        });
+}
 
 } // namespace quillan::cli

@@ -1,78 +1,80 @@
 #include "cli/CliProject.h"
 #include "cli/Commands.h"
+#include "device/ResultCodes.h"
 #include "gateway/ConfigImage.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
 #include <fstream>
+#include <memory>
 #include <ostream>
 
 namespace quillan::cli {
 
 namespace {
 
-const char* limitMessage(TableLimit limit)
-{
-    switch (limit) {
-    case TableLimit::points:
-        return "%s - Point limit (1920) exceeded.";
-    case TableLimit::imports:
-        return "%s - Import limit (1920) exceeded.";
-    case TableLimit::exports:
-        return "%s - Export limit (1920) exceeded.";
-    case TableLimit::modbusMap:
-        return "%s - Modbus Map limit (1920) exceeded.";
-    case TableLimit::none:
-        break;
-    }
-    return nullptr;
-}
+struct CompileOptions {
+    std::string path;
+    std::optional<std::string> gateway;
+    std::optional<std::string> out;
+    std::optional<std::string> firmware;
+    bool verbose = false;
+};
 
-} // namespace
-
-// Compiles a gateway's device configuration image into a file.
-int runCompile(const std::vector<std::string>& argv, CommandIo io)
+// Compiles a gateway's device configuration image into a file, unless a table is over its
+// limit: the device would refuse such an image, so none is written.
+int runCompile(const CompileOptions& o, CommandIo io)
 {
-    const CliArgs args(argv, {"verbose"});
-    if (!checkOptions(args, {"gateway", "out", "firmware", "verbose"}, io.err)) {
-        return 2;
+    CliProject project(io, o.verbose);
+    if (!project.open(o.path)) {
+        return exitFailed;
     }
-    if (args.positionals().size() != 1 || !args.value("gateway") || !args.value("out")) {
-        io.err << "usage: quillan-cli compile FILE --gateway NAME --out IMAGE "
-                  "[--firmware VERSION]\n";
-        return 2;
-    }
-    CliProject project(io, args.has("verbose"));
-    if (!project.open(args.positionals()[0])) {
-        return 1;
-    }
-    ZAVGateway* gateway = project.gateway(*args.value("gateway"));
+    ZAVGateway* gateway = project.gateway(*o.gateway);
     if (gateway == nullptr) {
-        return 1;
+        return exitFailed;
     }
     ZAVGateway::CompileOptions options;
-    options.firmwareVersion = args.value("firmware");
+    options.firmwareVersion = o.firmware;
     const CompiledImage compiled = gateway->compileImage(options);
+    io.out << "data store records: " << gateway->dataStoreCounter << "\n"
+           << "import records: " << gateway->importRecordCounter << "\n"
+           << "export records: " << gateway->exportRecordCounter << "\n"
+           << "map records: " << gateway->mapRecordCounter << "\n";
+    if (compiled.limit != TableLimit::none) {
+        io.err << cp1252ToUtf8(device::resultText(static_cast<int>(compiled.limit),
+                                                  {gateway->getName(), {}, 0}))
+               << "\n";
+        return exitFailed;
+    }
 
-    const std::string out = *args.value("out");
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    std::ofstream file(*o.out, std::ios::binary | std::ios::trunc);
     const auto bytes = compiled.image.bytes();
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) {
-        io.err << "quillan-cli: cannot write " << out << "\n";
-        return 1;
+        io.err << "quillan-cli: cannot write " << *o.out << "\n";
+        return exitFailed;
     }
-    io.out << "data store records: " << gateway->dataStoreCounter << "\n"
-           << "import records: " << gateway->importRecordCounter << "\n"
-           << "export records: " << gateway->exportRecordCounter << "\n"
-           << "map records: " << gateway->mapRecordCounter << "\n";
-    if (const char* message = limitMessage(compiled.limit)) {
-        io.err << cp1252ToUtf8(strprintf(message, gateway->getName().c_str())) << "\n";
-        return 1;
-    }
-    return 0;
+    return exitOk;
+}
+
+} // namespace
+
+void addCompileCommand(CLI::App& app, CommandTable& table)
+{
+    auto o = std::make_shared<CompileOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("compile", "Compile a gateway's configuration image into a file");
+    cmd->footer("The record counts are printed. A table over 1920 records fails with the "
+                "device's message, and no image is written.");
+    addPositional(*cmd, "FILE", o->path, "the project file");
+    addText(*cmd, "--gateway", o->gateway, "the gateway to compile")->type_name("NAME")->required();
+    addText(*cmd, "--out", o->out, "the image file to write")->type_name("IMAGE")->required();
+    addText(*cmd, "--firmware", o->firmware, "the firmware version the gateway reports")
+        ->type_name("VERSION");
+    addVerbose(*cmd, o->verbose);
+    table.add(cmd, [o](CommandIo io) { return runCompile(*o, io); });
 }
 
 } // namespace quillan::cli

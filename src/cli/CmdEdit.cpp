@@ -2,94 +2,50 @@
 #include "cli/Commands.h"
 #include "gateway/GatewayRules.h"
 #include "gateway/IoModuleRules.h"
+#include "gateway/ModbusModuleRules.h"
+#include "gateway/NodeRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
 #include "model/NodeName.h"
 #include "model/Text.h"
 
-#include <map>
+#include <memory>
 #include <ostream>
 
+// Every edit action changes the file the way the GUI's command does and saves it. An action
+// the GUI would not offer is refused with the reason, and nothing is written.
 namespace quillan::cli {
 
 namespace {
 
-// The values an action reads; parsing errors are printed once and end the action.
-class Values {
-public:
-    Values(const CliArgs& args, std::ostream& err) : m_args(args), m_err(err) {}
-
-    template <class T>
-    bool number(const std::string& name, long low, long high, std::optional<T>& out)
-    {
-        const auto text = m_args.value(name);
-        if (!text) {
-            return true;
-        }
-        const auto value = parseNumber(*text, low, high);
-        if (!value) {
-            m_err << "quillan-cli: --" << name << " must be " << low << " to " << high << "\n";
-            return false;
-        }
-        out = static_cast<T>(*value);
-        return true;
-    }
-
-    // One of the words; the index of the word given.
-    bool choice(const std::string& name, const std::vector<std::string>& words,
-                std::optional<size_t>& out)
-    {
-        const auto text = m_args.value(name);
-        if (!text) {
-            return true;
-        }
-        for (size_t i = 0; i < words.size(); ++i) {
-            if (*text == words[i]) {
-                out = i;
-                return true;
-            }
-        }
-        m_err << "quillan-cli: --" << name << " must be one of:";
-        for (const auto& w : words) {
-            m_err << " " << w;
-        }
-        m_err << "\n";
-        return false;
-    }
-
-    // A set of flags from a comma-separated list of the words (bit i for word i).
-    bool flags(const std::string& name, const std::vector<std::string>& words,
-               std::optional<uint32_t>& out)
-    {
-        const auto text = m_args.value(name);
-        if (!text) {
-            return true;
-        }
-        uint32_t bits = 0;
-        for (const auto& piece : splitList(*text)) {
-            size_t i = 0;
-            while (i < words.size() && words[i] != piece) {
-                ++i;
-            }
-            if (i == words.size()) {
-                m_err << "quillan-cli: --" << name << " takes a list of:";
-                for (const auto& w : words) {
-                    m_err << " " << w;
-                }
-                m_err << "\n";
-                return false;
-            }
-            bits |= 1u << i;
-        }
-        out = bits;
-        return true;
-    }
-
-private:
-    const CliArgs& m_args;
-    std::ostream& m_err;
+struct EditFile {
+    std::string path;
+    bool verbose = false;
 };
+
+using FilePtr = std::shared_ptr<const EditFile>;
+using ActionBody = std::function<bool(CliProject&, CommandIo)>;
+
+// The body of an action: opens the file, changes it and saves it when the change was made.
+CommandRun editing(FilePtr file, ActionBody body)
+{
+    return [file = std::move(file), body = std::move(body)](CommandIo io) {
+        CliProject project(io, file->verbose);
+        if (!project.open(file->path) || !body(project, io)) {
+            return int{exitFailed};
+        }
+        return project.save() ? int{exitOk} : int{exitFailed};
+    };
+}
+
+// An action of the edit command; options it does not know are looked up on edit (--verbose).
+CLI::App* addAction(CLI::App& edit, const char* name, const char* help)
+{
+    CLI::App* action = edit.add_subcommand(name, help);
+    action->fallthrough();
+    return action;
+}
 
 bool refuse(CommandIo io, const std::string& why)
 {
@@ -97,7 +53,19 @@ bool refuse(CommandIo io, const std::string& why)
     return false;
 }
 
-bool addGateway(CliProject& p, const CliArgs&, CommandIo io)
+std::string checkRegisters(const std::string& text)
+{
+    for (const auto& piece : splitList(text)) {
+        if (!parseNumber(piece, 0, 65535)) {
+            return "takes registers 0 to 65535";
+        }
+    }
+    return {};
+}
+
+// add-gateway
+
+bool addGateway(CliProject& p, CommandIo io)
 {
     TarnDoc& doc = p.doc();
     if (doc.root() == nullptr || doc.root()->activeSite() == nullptr) {
@@ -114,88 +82,123 @@ bool addGateway(CliProject& p, const CliArgs&, CommandIo io)
     return true;
 }
 
-bool setPort(CliProject& p, const CliArgs& args, CommandIo io)
+void addGatewayAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    const auto& pos = args.positionals();
-    if (pos.size() != 2 || (pos[1] != "config" && pos[1] != "rtu")) {
-        io.err << "usage: quillan-cli edit FILE set-port GATEWAY config|rtu [options]\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(pos[0]);
+    CLI::App* action = addAction(edit, "add-gateway", "Insert a gateway into the active site");
+    table.add(action, editing(file, addGateway));
+}
+
+// set-port
+
+struct PortOptions {
+    std::string gateway;
+    std::string port;
+    std::optional<size_t> mode, parity, stop, line, extended, split;
+    std::optional<uint32_t> baud, slaveId;
+};
+
+bool setPort(CliProject& p, const PortOptions& o, CommandIo io)
+{
+    ZAVGateway* g = p.gateway(o.gateway);
     if (g == nullptr) {
         return false;
     }
-    Values v(args, io.err);
     PortChange change;
-    std::optional<size_t> mode, parity, stop, line, extended, split;
-    std::optional<uint32_t> baud, slave;
-    if (!v.choice("mode", {"debug", "slave", "master"}, mode) ||
-        !v.number("baud", 1, 1000000, baud) ||
-        !v.choice("parity", {"none", "even", "odd"}, parity) ||
-        !v.choice("stop", {"1", "2"}, stop) || !v.choice("line", {"rs232", "rs485"}, line) ||
-        !v.number("slave-id", 0, 70000, slave) ||
-        !v.choice("extended", {"off", "on"}, extended) ||
-        !v.choice("split", {"off", "on"}, split)) {
-        return false;
+    if (o.mode) {
+        change.protocol = static_cast<uint8_t>(*o.mode + 1);
     }
-    if (mode) {
-        change.protocol = static_cast<uint8_t>(*mode + 1);
+    change.baudRate = o.baud;
+    if (o.parity) {
+        change.parity = static_cast<uint8_t>(*o.parity + 1);
     }
-    change.baudRate = baud;
-    if (parity) {
-        change.parity = static_cast<uint8_t>(*parity + 1);
+    if (o.stop) {
+        change.stopBits = static_cast<uint8_t>(*o.stop + 1);
     }
-    if (stop) {
-        change.stopBits = static_cast<uint8_t>(*stop + 1);
+    if (o.line) {
+        change.rs485 = *o.line == 1;
     }
-    if (line) {
-        change.rs485 = *line == 1;
+    change.slaveId = o.slaveId;
+    if (o.extended) {
+        change.extended = *o.extended == 1;
     }
-    change.slaveId = slave;
-    if (extended) {
-        change.extended = *extended == 1;
+    if (o.split) {
+        change.split = *o.split == 1;
     }
-    if (split) {
-        change.split = *split == 1;
-    }
-    const std::string refused =
-        pos[1] == "config" ? changeConfigPort(*g, change) : changeRtuPort(*g, change);
+    const bool config = o.port == "config";
+    const std::string refused = config ? changeConfigPort(*g, change) : changeRtuPort(*g, change);
     if (!refused.empty()) {
         return refuse(io, refused);
     }
-    const SerialPortDefinition* port = g->port(pos[1] == "config" ? 0 : 2);
+    const SerialPortDefinition* port = g->port(config ? 0 : 2);
     io.out << cp1252ToUtf8(port->portName) << ": " << port->settingsText() << ", "
            << port->protocolText() << "\n";
     return true;
 }
 
-bool setRadio(CliProject& p, const CliArgs& args, CommandIo io)
+void addSetPortAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    if (args.positionals().size() != 1) {
-        io.err << "usage: quillan-cli edit FILE set-radio GATEWAY [--tx-power I] [--retries N]\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(args.positionals()[0]);
-    Values v(args, io.err);
-    std::optional<uint16_t> power;
-    std::optional<int> retries;
-    if (g == nullptr || !v.number("tx-power", 0, 4, power) || !v.number("retries", 0, 99, retries)) {
-        return false;
-    }
-    if (const std::string refused = changeRadio(*g, power, retries); !refused.empty()) {
-        return refuse(io, refused);
-    }
-    return true;
+    auto o = std::make_shared<PortOptions>();
+    CLI::App* action =
+        addAction(edit, "set-port", "Change the CONFIG or RTU port and print its settings");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addPositional(*action, "PORT", o->port, "the port")
+        ->type_name("config|rtu")
+        ->check(CLI::IsMember({"config", "rtu"}).description(""));
+    addChoice(*action, "--mode", o->mode, {"debug", "slave", "master"}, "the port's protocol");
+    addNumber(*action, "--baud", o->baud, 1, 1000000, "the baud rate (RTU)")->type_name("RATE");
+    addChoice(*action, "--parity", o->parity, {"none", "even", "odd"}, "the parity (RTU)");
+    addChoice(*action, "--stop", o->stop, {"1", "2"}, "the stop bits (RTU)");
+    addChoice(*action, "--line", o->line, {"rs232", "rs485"}, "the wiring (RTU)");
+    addNumber(*action, "--slave-id", o->slaveId, 0, 70000,
+              "the Modbus slave id; clamped to 1-247, or 1-65535 with extended addressing")
+        ->type_name("ID");
+    addChoice(*action, "--extended", o->extended, {"off", "on"}, "extended slave addressing");
+    addChoice(*action, "--split", o->split, {"off", "on"}, "split slave mode");
+    table.add(action,
+              editing(file, [o](CliProject& p, CommandIo io) { return setPort(p, *o, io); }));
 }
 
-bool addModbusModule(CliProject& p, const CliArgs& args, CommandIo io)
+// set-radio
+
+struct RadioOptions {
+    std::string gateway;
+    std::optional<uint16_t> power;
+    std::optional<int> retries;
+};
+
+void addSetRadioAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    if (args.positionals().size() != 1) {
-        io.err << "usage: quillan-cli edit FILE add-modbus-module GATEWAY --slave-id ID "
-                  "--first-register R --count N --format int16|float [options]\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(args.positionals()[0]);
+    auto o = std::make_shared<RadioOptions>();
+    CLI::App* action =
+        addAction(edit, "set-radio", "Change the transmit power and retries of a gateway");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addNumber(*action, "--tx-power", o->power, 0, 4, "the transmit power index");
+    addNumber(*action, "--retries", o->retries, 0, 99, "the retries as the Radio page shows them");
+    table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
+                  ZAVGateway* g = p.gateway(o->gateway);
+                  if (g == nullptr) {
+                      return false;
+                  }
+                  const std::string refused = changeRadio(*g, o->power, o->retries);
+                  return refused.empty() || refuse(io, refused);
+              }));
+}
+
+// add-modbus-module
+
+struct ModuleOptions {
+    std::string gateway;
+    std::optional<uint8_t> port, slaveId;
+    std::optional<uint16_t> firstRegister;
+    std::optional<uint8_t> count;
+    std::optional<size_t> format;
+    std::optional<std::string> names, outputs;
+    bool fc4 = false;
+};
+
+bool addModbusModule(CliProject& p, const ModuleOptions& o, CommandIo io)
+{
+    ZAVGateway* g = p.gateway(o.gateway);
     if (g == nullptr) {
         return false;
     }
@@ -204,64 +207,38 @@ bool addModbusModule(CliProject& p, const CliArgs& args, CommandIo io)
                               ? "the gateway has no Modbus master port for a module"
                               : "modules are inserted only while the first site is active");
     }
-    Values v(args, io.err);
-    std::optional<uint8_t> port, slave;
-    std::optional<uint16_t> first;
-    std::optional<int> count;
-    std::optional<size_t> format;
-    if (!v.number("port", 1, 3, port) || !v.number("slave-id", 1, 247, slave) ||
-        !v.number("first-register", 0, 65535, first) || !v.number("count", 0, 125, count) ||
-        !v.choice("format", {"int16", "float"}, format)) {
-        return false;
+    ModbusModuleSettings settings = MBModule::newModuleSettings(*g);
+    settings.slaveId = *o.slaveId;
+    settings.firstRegister = *o.firstRegister;
+    settings.registerCount = *o.count;
+    settings.registerFormat = static_cast<uint8_t>((*o.format == 1 ? 2 : 0) | (o.fc4 ? 0x80 : 0));
+    if (const std::string refused = checkModbusModule(settings); !refused.empty()) {
+        return refuse(io, refused);
     }
-    if (!slave || !first || !count || !format) {
-        io.err << "quillan-cli: --slave-id, --first-register, --count and --format are required\n";
-        return false;
-    }
-    if (*format == 1 && *count > 62) {
-        return refuse(io, "a float module reads at most 62 registers");
-    }
-    if (port) {
-        const SerialPortDefinition* def = g->port(*port - 1u);
+    if (o.port) {
+        const SerialPortDefinition* def = g->port(*o.port - 1u);
         if (def == nullptr || def->protocol != protocolModbusMaster) {
-            return refuse(io, strprintf("port %d of the gateway is not a Modbus master", *port));
+            return refuse(io, strprintf("port %d of the gateway is not a Modbus master", *o.port));
         }
+        settings.port = *o.port;
     }
-    ModbusModuleSettings settings;
-    settings.slaveId = *slave;
-    settings.firstRegister = *first;
-    settings.registerCount = static_cast<uint8_t>(*count);
-    settings.registerFormat = static_cast<uint8_t>((*format == 1 ? 2 : 0) |
-                                                   (args.has("fc4") ? 0x80 : 0));
-    const auto names = splitList(utf8ToCp1252(args.value("names").value_or("")));
-    if (names.size() > static_cast<size_t>(*count)) {
+    const auto names = splitList(utf8ToCp1252(o.names.value_or("")));
+    if (names.size() > settings.registerCount) {
         return refuse(io, "more names than registers");
     }
-    for (int i = 0; i < *count; ++i) {
-        settings.inputNames.push_back(static_cast<size_t>(i) < names.size() && !names[i].empty()
+    for (size_t i = 0; i < settings.registerCount; ++i) {
+        settings.inputNames.push_back(i < names.size() && !names[i].empty()
                                           ? names[i]
-                                          : strprintf("Point_%d", i + 1));
+                                          : strprintf("Point_%d", static_cast<int>(i + 1)));
     }
-    for (const auto& text : splitList(args.value("outputs").value_or(""))) {
-        const auto reg = parseNumber(text, 0, 65535);
-        if (!reg) {
-            io.err << "quillan-cli: --outputs takes registers 0 to 65535\n";
-            return false;
-        }
-        // As the outputs page adds them: 16-bit, named by their number.
-        auto entry = std::make_unique<MBExport>();
-        entry->destinationType = destinationModbus;
-        entry->sourcePointId = 0xFFFFFFFF;
-        entry->mbValue = 4;
-        entry->setModbusDetails(0, 0, static_cast<uint16_t>(*reg), 1, 0);
-        entry->exportName = strprintf("Output_%d", static_cast<int>(settings.outputs.size()));
-        settings.outputs.push_back({nullptr, std::move(entry)});
+    for (const auto& reg : splitList(o.outputs.value_or(""))) {
+        addModbusOutput(settings, static_cast<uint16_t>(*parseNumber(reg, 0, 65535)));
     }
-
-    settings.interval = 900;
-    settings.port = port.value_or(0);
-    p.prompts().setModuleSettings(std::move(settings));
-    if (!p.doc().insertModbusModule(*g)) {
+    if (settings.port == 0) {
+        return refuse(io, "the module has no port (the RTU port is not a Modbus master); give "
+                          "--port");
+    }
+    if (!p.doc().insertModbusModule(*g, std::move(settings))) {
         return false;
     }
     io.out << "added " << cp1252ToUtf8(g->childModules.back()->getName()) << " to "
@@ -269,39 +246,62 @@ bool addModbusModule(CliProject& p, const CliArgs& args, CommandIo io)
     return true;
 }
 
-bool addIoModule(CliProject& p, const CliArgs& args, CommandIo io)
+void addModbusModuleAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    if (args.positionals().size() != 1) {
-        io.err << "usage: quillan-cli edit FILE add-io-module GATEWAY --kind am1|am2|dm "
-                  "--address 0-15 [options]\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(args.positionals()[0]);
-    Values v(args, io.err);
+    auto o = std::make_shared<ModuleOptions>();
+    CLI::App* action = addAction(edit, "add-modbus-module",
+                                 "Insert a Modbus module with the values of its property sheet");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addNumber(*action, "--port", o->port, 1, 3,
+              "the gateway port it is on (default: the RTU port when it is a Modbus master)");
+    addNumber(*action, "--slave-id", o->slaveId, 1, 247, "the module's slave id")
+        ->type_name("ID")
+        ->required();
+    addNumber(*action, "--first-register", o->firstRegister, 0, 65535, "the first input register")
+        ->type_name("R")
+        ->required();
+    addNumber(*action, "--count", o->count, 0, 125, "the number of input registers (float: 62)")
+        ->type_name("N")
+        ->required();
+    addChoice(*action, "--format", o->format, {"int16", "float"}, "the input register format")
+        ->required();
+    action->add_flag("--fc4", o->fc4, "read the inputs with function code 0x04");
+    addText(*action, "--names", o->names,
+            "the input names, comma-separated (default and empty pieces: Point_N)")
+        ->type_name("A,B,...");
+    addText(*action, "--outputs", o->outputs,
+            "16-bit output registers, comma-separated, named Output_0, Output_1, ...",
+            checkRegisters)
+        ->type_name("R,R,...");
+    table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
+                  return addModbusModule(p, *o, io);
+              }));
+}
+
+// add-io-module
+
+struct IoModuleOptions {
+    std::string gateway;
     std::optional<size_t> kind;
     std::optional<uint8_t> address, inputUnits, out1, out2;
     std::optional<uint32_t> interval, groups, map;
-    if (g == nullptr || !v.choice("kind", {"am1", "am2", "dm"}, kind) ||
-        !v.number("address", 0, 15, address) || !v.number("interval", 1, 86399, interval) ||
-        !v.number("inputs-units", 0, 1, inputUnits) || !v.number("out1", 0, 3, out1) ||
-        !v.number("out2", 0, 3, out2) ||
-        !v.flags("groups", {"inputs", "counts", "status"}, groups) ||
-        !v.flags("map", {"int", "float"}, map)) {
-        return false;
-    }
-    if (!kind || !address) {
-        io.err << "quillan-cli: --kind and --address are required\n";
+};
+
+bool addIoModule(CliProject& p, const IoModuleOptions& o, CommandIo io)
+{
+    ZAVGateway* g = p.gateway(o.gateway);
+    if (g == nullptr) {
         return false;
     }
     IoModuleChoices choices;
-    choices.kind = static_cast<uint8_t>(*kind);
-    choices.address = *address;
-    choices.interval = interval.value_or(1);
-    choices.inputUnits = inputUnits.value_or(0);
-    choices.output1Units = out1.value_or(0);
-    choices.output2Units = out2.value_or(0);
-    choices.groups = static_cast<uint8_t>(groups.value_or(groupInputs));
-    choices.mapOptions = map.value_or(0);
+    choices.kind = static_cast<uint8_t>(*o.kind);
+    choices.address = *o.address;
+    choices.interval = o.interval.value_or(1);
+    choices.inputUnits = o.inputUnits.value_or(0);
+    choices.output1Units = o.out1.value_or(0);
+    choices.output2Units = o.out2.value_or(0);
+    choices.groups = static_cast<uint8_t>(o.groups.value_or(groupInputs));
+    choices.mapOptions = o.map.value_or(0);
     if (const std::string refused = addNewIoModule(*g, choices); !refused.empty()) {
         return refuse(io, refused);
     }
@@ -310,203 +310,216 @@ bool addIoModule(CliProject& p, const CliArgs& args, CommandIo io)
     return true;
 }
 
-std::optional<bool> tableChoice(const CliArgs& args, const char* name, CommandIo io)
+void addIoModuleAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    const auto table = args.value(name);
-    if (table == std::string("int")) {
-        return false;
-    }
-    if (table == std::string("float")) {
-        return true;
-    }
-    io.err << "quillan-cli: --" << name << " must be int or float\n";
-    return std::nullopt;
+    auto o = std::make_shared<IoModuleOptions>();
+    CLI::App* action = addAction(edit, "add-io-module",
+                                 "Add an I/O module with the choices of the IO Module dialog");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addChoice(*action, "--kind", o->kind, {"am1", "am2", "dm"}, "the module type")->required();
+    addNumber(*action, "--address", o->address, 0, 15, "the module's bus address")->required();
+    addNumber(*action, "--interval", o->interval, 1, 86399,
+              "the read interval in seconds (default: 1)");
+    addNumber(*action, "--inputs-units", o->inputUnits, 0, 1,
+              "analog inputs: 0 integer, 1 float (default: 0)");
+    addNumber(*action, "--out1", o->out1, 0, 3, "output 1 units (default: 0)");
+    addNumber(*action, "--out2", o->out2, 0, 3, "output 2 units (default: 0)");
+    addWordSet(*action, "--groups", o->groups, {"inputs", "counts", "status"},
+               "the point groups of a dm module (default: inputs)");
+    addWordSet(*action, "--map", o->map, {"int", "float"},
+               "map the inputs into these Modbus tables (default: none)");
+    table.add(action,
+              editing(file, [o](CliProject& p, CommandIo io) { return addIoModule(p, *o, io); }));
 }
 
-bool importPointsAction(CliProject& p, const CliArgs& args, CommandIo io)
-{
-    const auto& pos = args.positionals();
-    if (pos.size() < 3) {
-        io.err << "usage: quillan-cli edit FILE import-points SOURCE TARGET POINT_LABEL... "
-                  "[--map int,float]\n";
-        return false;
-    }
-    ZAVGateway* source = p.gateway(pos[0]);
-    ZAVGateway* target = source != nullptr ? p.gateway(pos[1]) : nullptr;
-    Values v(args, io.err);
+// import-points
+
+struct ImportOptions {
+    std::string source;
+    std::string target;
+    std::vector<std::string> labels;
     std::optional<uint32_t> map;
-    if (target == nullptr || !v.flags("map", {"int", "float"}, map)) {
+};
+
+bool importPointsAction(CliProject& p, const ImportOptions& o, CommandIo io)
+{
+    ZAVGateway* source = p.gateway(o.source);
+    ZAVGateway* target = source != nullptr ? p.gateway(o.target) : nullptr;
+    if (target == nullptr) {
         return false;
     }
     if (source == target) {
         return refuse(io, "points are imported from another gateway");
     }
     std::vector<Import*> points;
-    if (!p.points(*source, {pos.begin() + 2, pos.end()}, points)) {
+    if (!p.points(*source, o.labels, points)) {
         return false;
     }
     const std::vector<RFImport*> created = importPoints(*source, *target, points);
     const std::vector<Import*> newPoints(created.begin(), created.end());
-    if (map && (*map & 1) != 0) {
+    const uint32_t map = o.map.value_or(0);
+    if ((map & 1) != 0) {
         (void)pasteToModbusMap(*target, newPoints, false);
     }
-    if (map && (*map & 2) != 0) {
+    if ((map & 2) != 0) {
         (void)pasteToModbusMap(*target, newPoints, true);
     }
-    auto& clipboard = p.doc().importClipboard();
-    clipboard.assign(newPoints.begin(), newPoints.end());
+    p.doc().importClipboard().assign(newPoints.begin(), newPoints.end());
     p.doc().setModified();
     io.out << "imported " << created.size() << " point(s) into " << cp1252ToUtf8(target->getName())
            << "\n";
     return true;
 }
 
-bool mapAction(CliProject& p, const CliArgs& args, CommandIo io)
+void addImportPointsAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
 {
-    const auto& pos = args.positionals();
-    if (pos.size() < 2 || !args.value("table")) {
-        io.err << "usage: quillan-cli edit FILE map GATEWAY POINT_LABEL... --table int|float\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(pos[0]);
-    const auto isFloat = tableChoice(args, "table", io);
-    std::vector<Import*> points;
-    if (g == nullptr || !isFloat || !p.points(*g, {pos.begin() + 1, pos.end()}, points)) {
-        return false;
-    }
-    if (const std::string refused = pasteToModbusMap(*g, points, *isFloat); !refused.empty()) {
-        return refuse(io, refused);
-    }
-    return true;
+    auto o = std::make_shared<ImportOptions>();
+    CLI::App* action = addAction(edit, "import-points",
+                                 "Share points of one gateway with another (Import Points)");
+    addPositional(*action, "SOURCE", o->source, "the gateway the points belong to");
+    addPositional(*action, "TARGET", o->target, "the gateway that imports them");
+    addPositional(*action, "POINT_LABEL", o->labels,
+                  "labels in SOURCE's Imports list (Base:VIN); where two points share a label, "
+                  "the Source column in front (Gateway_2:Base:VIN)");
+    addWordSet(*action, "--map", o->map, {"int", "float"},
+               "also map the new points into these Modbus tables of TARGET");
+    table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
+                  return importPointsAction(p, *o, io);
+              }));
 }
 
-bool addWriteImportAction(CliProject& p, const CliArgs& args, CommandIo io)
-{
-    const auto& pos = args.positionals();
-    if (pos.size() != 2 || !args.value("type")) {
-        io.err << "usage: quillan-cli edit FILE add-write-import GATEWAY NAME --type int|float\n";
-        return false;
-    }
-    ZAVGateway* g = p.gateway(pos[0]);
-    const auto isFloat = tableChoice(args, "type", io);
-    if (g == nullptr || !isFloat) {
-        return false;
-    }
-    if (pos[1].empty()) {
-        return refuse(io, "a write import needs a name");
-    }
-    (void)addNewWriteImport(*g, utf8ToCp1252(pos[1]), *isFloat);
-    return true;
-}
+// map
 
-bool renameAction(CliProject& p, const CliArgs& args, CommandIo io)
-{
-    const auto& pos = args.positionals();
-    if (pos.size() != 2) {
-        io.err << "usage: quillan-cli edit FILE rename NODE NEWNAME\n";
-        return false;
-    }
-    Node* node = p.node(pos[0]);
-    if (node == nullptr) {
-        return false;
-    }
-    const std::string name = utf8ToCp1252(pos[1]);
-    if (!isValidNodeName(name)) {
-        return refuse(io, "a name has 1 to 63 characters, no spaces and none of "
-                          "\\|&;<>()$`\"'*?[#~=%:/.");
-    }
-    node->setName(name);
-    return true;
-}
-
-bool deleteAction(CliProject& p, const CliArgs& args, CommandIo io)
-{
-    if (args.positionals().size() != 1) {
-        io.err << "usage: quillan-cli edit FILE delete NODE\n";
-        return false;
-    }
-    Node* node = p.node(args.positionals()[0]);
-    if (node == nullptr) {
-        return false;
-    }
-    if (!p.doc().isFirstSiteActive()) {
-        return refuse(io, "nodes are deleted only while the first site is active");
-    }
-    if (const auto* g = dynamic_cast<const ZAVGateway*>(node); g && g->hasChildModules()) {
-        return refuse(io, "the gateway still has modules; delete them first");
-    }
-    p.doc().deleteNode(*node);
-    return true;
-}
-
-struct Action {
-    bool (*run)(CliProject&, const CliArgs&, CommandIo);
-    std::vector<std::string> options;
-    std::vector<std::string> switches;
+struct MapOptions {
+    std::string gateway;
+    std::vector<std::string> labels;
+    std::optional<size_t> table;
 };
 
-const std::map<std::string, Action>& actions()
+bool mapAction(CliProject& p, const MapOptions& o, CommandIo io)
 {
-    static const std::map<std::string, Action> table = {
-        {"add-gateway", {addGateway, {}, {}}},
-        {"set-port",
-         {setPort,
-          {"mode", "baud", "parity", "stop", "line", "slave-id", "extended", "split"},
-          {}}},
-        {"set-radio", {setRadio, {"tx-power", "retries"}, {}}},
-        {"add-modbus-module",
-         {addModbusModule,
-          {"port", "slave-id", "first-register", "count", "format", "names", "outputs", "fc4"},
-          {"fc4"}}},
-        {"add-io-module",
-         {addIoModule,
-          {"kind", "address", "interval", "inputs-units", "out1", "out2", "groups", "map"},
-          {}}},
-        {"import-points", {importPointsAction, {"map"}, {}}},
-        {"map", {mapAction, {"table"}, {}}},
-        {"add-write-import", {addWriteImportAction, {"type"}, {}}},
-        {"rename", {renameAction, {}, {}}},
-        {"delete", {deleteAction, {}, {}}},
-    };
-    return table;
+    ZAVGateway* g = p.gateway(o.gateway);
+    std::vector<Import*> points;
+    if (g == nullptr || !p.points(*g, o.labels, points)) {
+        return false;
+    }
+    const std::string refused = pasteToModbusMap(*g, points, *o.table == 1);
+    return refused.empty() || refuse(io, refused);
+}
+
+void addMapAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
+{
+    auto o = std::make_shared<MapOptions>();
+    CLI::App* action =
+        addAction(edit, "map", "Map points of a gateway into its Modbus register map");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addPositional(*action, "POINT_LABEL", o->labels, "labels in the gateway's Imports list");
+    addChoice(*action, "--table", o->table, {"int", "float"}, "the Modbus table")->required();
+    table.add(action,
+              editing(file, [o](CliProject& p, CommandIo io) { return mapAction(p, *o, io); }));
+}
+
+// add-write-import
+
+struct WriteImportOptions {
+    std::string gateway;
+    std::string name;
+    std::optional<size_t> type;
+};
+
+void addWriteImportAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
+{
+    auto o = std::make_shared<WriteImportOptions>();
+    CLI::App* action = addAction(edit, "add-write-import",
+                                 "Add a Modbus write import and its map entry (New Write Import)");
+    addPositional(*action, "GATEWAY", o->gateway, "the gateway");
+    addPositional(*action, "NAME", o->name, "the point's name");
+    addChoice(*action, "--type", o->type, {"int", "float"}, "the Modbus table of its entry")
+        ->required();
+    table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
+                  ZAVGateway* g = p.gateway(o->gateway);
+                  if (g == nullptr) {
+                      return false;
+                  }
+                  if (o->name.empty()) {
+                      return refuse(io, "a write import needs a name");
+                  }
+                  (void)addNewWriteImport(*g, utf8ToCp1252(o->name), *o->type == 1);
+                  return true;
+              }));
+}
+
+// rename
+
+struct RenameOptions {
+    std::string node;
+    std::string name;
+};
+
+void addRenameAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
+{
+    auto o = std::make_shared<RenameOptions>();
+    CLI::App* action = addAction(edit, "rename", "Rename a gateway or a Modbus module");
+    addPositional(*action, "NODE", o->node, "GATEWAY or GATEWAY/MODULE");
+    addPositional(*action, "NEWNAME", o->name, "the new name");
+    table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
+                  Node* node = p.node(o->node);
+                  if (node == nullptr) {
+                      return false;
+                  }
+                  const std::string name = utf8ToCp1252(o->name);
+                  if (!isValidNodeName(name)) {
+                      return refuse(io, "a name has 1 to 63 characters, no spaces and none of "
+                                        "\\|&;<>()$`\"'*?[#~=%:/.");
+                  }
+                  node->setName(name);
+                  return true;
+              }));
+}
+
+// delete
+
+void addDeleteAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
+{
+    auto node = std::make_shared<std::string>();
+    CLI::App* action = addAction(edit, "delete", "Delete a gateway or a Modbus module");
+    addPositional(*action, "NODE", *node, "GATEWAY or GATEWAY/MODULE");
+    table.add(action, editing(file, [node](CliProject& p, CommandIo io) {
+                  Node* doomed = p.node(*node);
+                  if (doomed == nullptr) {
+                      return false;
+                  }
+                  const std::string refused = deleteRefusal(*doomed, p.doc().isFirstSiteActive());
+                  if (!refused.empty()) {
+                      return refuse(io, refused);
+                  }
+                  p.doc().deleteNode(*doomed);
+                  return true;
+              }));
 }
 
 } // namespace
 
-// Changes a project file the way the GUI's commands do, and saves it. An action the GUI
-// would not offer is refused and nothing is written.
-int runEdit(const std::vector<std::string>& argv, CommandIo io)
+void addEditCommand(CLI::App& app, CommandTable& table)
 {
-    if (argv.size() < 2) {
-        io.err << "usage: quillan-cli edit FILE ACTION [ARGS...]\nactions:";
-        for (const auto& [name, action] : actions()) {
-            io.err << " " << name;
-        }
-        io.err << "\n";
-        return 2;
-    }
-    const auto found = actions().find(argv[1]);
-    if (found == actions().end()) {
-        io.err << "quillan-cli: unknown edit action \"" << argv[1] << "\"\n";
-        return 2;
-    }
-    const Action& action = found->second;
-    std::vector<std::string> switches = action.switches;
-    switches.push_back("verbose");
-    const CliArgs args({argv.begin() + 2, argv.end()}, switches);
-    std::vector<std::string> known = action.options;
-    known.push_back("verbose");
-    if (!checkOptions(args, known, io.err)) {
-        return 2;
-    }
-    CliProject project(io, args.has("verbose"));
-    if (!project.open(argv[0])) {
-        return 1;
-    }
-    if (!action.run(project, args, io)) {
-        return 1;
-    }
-    return project.save() ? 0 : 1;
+    auto file = std::make_shared<EditFile>();
+    CLI::App* edit = app.add_subcommand("edit", "Change a project file as the GUI's commands do");
+    addPositional(*edit, "FILE", file->path, "the project file");
+    addVerbose(*edit, file->verbose);
+    edit->require_subcommand(1);
+    addGatewayAction(*edit, table, file);
+    addSetPortAction(*edit, table, file);
+    addSetRadioAction(*edit, table, file);
+    addModbusModuleAction(*edit, table, file);
+    addIoModuleAction(*edit, table, file);
+    addImportPointsAction(*edit, table, file);
+    addMapAction(*edit, table, file);
+    addWriteImportAction(*edit, table, file);
+    addRenameAction(*edit, table, file);
+    addDeleteAction(*edit, table, file);
+    setHelpWords(*edit, "ACTION", "Actions");
+    edit->footer("An action the GUI would not offer is refused with the reason, and the file is "
+                 "left as it was.\nPoints are named by their label in the gateway's Imports list.");
 }
 
 } // namespace quillan::cli

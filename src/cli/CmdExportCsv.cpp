@@ -2,30 +2,41 @@
 #include "cli/Commands.h"
 #include "export/CsvExport.h"
 
+#include <memory>
 #include <ostream>
 
 namespace quillan::cli {
 
-// Writes the CSV listing of every gateway beside the project file.
-int runExportCsv(const std::vector<std::string>& argv, CommandIo io)
+namespace {
+
+struct ExportCsvOptions {
+    std::string path;
+    bool verbose = false;
+};
+
+int runExportCsv(const ExportCsvOptions& o, CommandIo io)
 {
-    const CliArgs args(argv, {"verbose"});
-    if (!checkOptions(args, {"verbose"}, io.err)) {
-        return 2;
-    }
-    if (args.positionals().size() != 1) {
-        io.err << "usage: quillan-cli export-csv FILE\n";
-        return 2;
-    }
-    CliProject project(io, args.has("verbose"));
-    if (!project.open(args.positionals()[0])) {
-        return 1;
+    CliProject project(io, o.verbose);
+    if (!project.open(o.path)) {
+        return exitFailed;
     }
     if (!exportCsv(project.doc(), project.notifications())) {
         io.err << "quillan-cli: cannot write " << csvPath(project.doc()) << "\n";
-        return 1;
+        return exitFailed;
     }
-    return 0;
+    return exitOk;
+}
+
+} // namespace
+
+void addExportCsvCommand(CLI::App& app, CommandTable& table)
+{
+    auto o = std::make_shared<ExportCsvOptions>();
+    CLI::App* cmd = app.add_subcommand("export-csv",
+                                       "Write the CSV listing of every gateway beside the project");
+    addPositional(*cmd, "FILE", o->path, "the project file");
+    addVerbose(*cmd, o->verbose);
+    table.add(cmd, [o](CommandIo io) { return runExportCsv(*o, io); });
 }
 
 } // namespace quillan::cli

@@ -6,110 +6,74 @@
 #include "model/Text.h"
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 namespace quillan::cli {
 
 namespace {
 
-std::optional<uint16_t> parseBand(const std::string& text)
-{
-    if (text == "868") {
-        return band868;
-    }
-    if (text == "900") {
-        return band900;
-    }
-    if (text == "2.4") {
-        return band2400;
-    }
-    return std::nullopt;
-}
+const std::vector<uint16_t> kBands = {band868, band900, band2400};
+
+struct NewOptions {
+    std::optional<std::string> name;
+    std::optional<std::string> folder;
+    std::optional<size_t> band;
+    std::optional<std::string> channel;
+    std::optional<uint16_t> group;
+    std::optional<std::string> gateway;
+    std::optional<uint16_t> txPower;
+    std::optional<size_t> rtu;
+    std::optional<uint32_t> baud;
+    std::optional<uint16_t> slaveId;
+    std::optional<size_t> configPort;
+    bool overwrite = false;
+    bool verbose = false;
+};
 
 // Characters the wizard never lets end a project name; a file name cannot hold them.
-bool isValidProjectName(const std::string& name)
+std::string checkProjectName(const std::string& name)
 {
-    return !name.empty() && name.find_first_of("\"*/:<>?\\|") == std::string::npos;
+    return !name.empty() && name.find_first_of("\"*/:<>?\\|") == std::string::npos
+               ? std::string()
+               : "must be a non-empty file name without \" * / : < > ? \\ |";
 }
 
-} // namespace
-
-int runNew(const std::vector<std::string>& argv, CommandIo io)
+std::string checkNodeName(const std::string& name)
 {
-    const CliArgs args(argv, {"verbose", "overwrite"});
-    if (!checkOptions(args,
-                      {"name", "folder", "band", "channel", "group", "gateway", "tx-power", "rtu",
-                       "baud", "slave-id", "config-port", "verbose", "overwrite"},
-                      io.err)) {
-        return 2;
-    }
+    return isValidNodeName(utf8ToCp1252(name))
+               ? std::string()
+               : "must be a name of 1 to 63 characters without spaces or \\|&;<>()$`\"'*?[#~=%:/.";
+}
+
+std::string checkBaudRate(const std::string& text)
+{
+    return isOfferedBaudRate(static_cast<uint32_t>(*parseNumber(text, 1200, 115200)))
+               ? std::string()
+               : "must be 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200";
+}
+
+int runNew(const NewOptions& o, CommandIo io)
+{
     NewProjectValues values;
-    values.name = utf8ToCp1252(args.value("name").value_or(""));
-    values.folder = args.value("folder").value_or("");
-    if (!isValidProjectName(values.name)) {
-        io.err << "quillan-cli: --name must be a non-empty file name without \" * / : < > ? \\ |\n";
-        return 2;
-    }
-    if (values.folder.empty()) {
-        io.err << "quillan-cli: --folder is required\n";
-        return 2;
-    }
-    const auto band = parseBand(args.value("band").value_or("900"));
-    if (!band) {
-        io.err << "quillan-cli: --band must be 868, 900 or 2.4\n";
-        return 2;
-    }
-    values.band = *band;
+    values.name = utf8ToCp1252(*o.name);
+    values.folder = *o.folder;
+    values.band = kBands[o.band.value_or(1)];
     const auto range = site_rules::channelRange(values.band);
     const auto channel =
-        parseNumber(args.value("channel").value_or(std::to_string(range.low)), range.low,
-                    range.high);
-    if (!channel) {
-        io.err << "quillan-cli: --channel must be " << range.low << " to " << range.high
-               << " on this band\n";
-        return 2;
-    }
+        parseNumber(o.channel.value_or(std::to_string(range.low)), range.low, range.high);
     values.channel = static_cast<uint16_t>(*channel);
-    const auto group = parseNumber(args.value("group").value_or("0"), 0, 999);
-    if (!group) {
-        io.err << "quillan-cli: --group must be 0 to 999\n";
-        return 2;
-    }
-    values.group = static_cast<uint16_t>(*group);
-
-    if (const auto gatewayName = args.value("gateway")) {
+    values.group = o.group.value_or(0);
+    if (o.gateway) {
         NewGatewayValues g;
-        g.name = utf8ToCp1252(*gatewayName);
-        if (!isValidNodeName(g.name)) {
-            io.err << "quillan-cli: --gateway must be a name of 1 to 63 characters without "
-                      "spaces or \\|&;<>()$`\"'*?[#~=%:/.\n";
-            return 2;
-        }
+        g.name = utf8ToCp1252(*o.gateway);
         // The wizard preselects the highest power, or 100 mW on 900 MHz.
-        const auto power = parseNumber(
-            args.value("tx-power").value_or(values.band == band900 ? "2" : "4"), 0, 4);
-        const auto rtu = args.value("rtu").value_or("rs232");
-        const auto baud = parseNumber(args.value("baud").value_or("9600"), 1200, 115200);
-        const auto slave = parseNumber(args.value("slave-id").value_or("1"), 1, 65535);
-        const auto config = args.value("config-port").value_or("debug");
-        if (!power || (rtu != "rs232" && rtu != "rs485") || !baud ||
-            !isOfferedBaudRate(static_cast<uint32_t>(*baud)) || !slave ||
-            (config != "debug" && config != "modbus")) {
-            io.err << "quillan-cli: gateway values: --tx-power 0-4, --rtu rs232|rs485, --baud "
-                      "1200|2400|4800|9600|19200|38400|57600|115200, --slave-id 1-65535, "
-                      "--config-port debug|modbus\n";
-            return 2;
-        }
-        g.txPowerIndex = static_cast<uint16_t>(*power);
-        g.rtuRs485 = rtu == "rs485";
-        g.baudRate = static_cast<uint32_t>(*baud);
-        g.slaveId = static_cast<uint16_t>(*slave);
-        g.configPortModbus = config == "modbus";
+        g.txPowerIndex = o.txPower.value_or(values.band == band900 ? 2 : 4);
+        g.rtuRs485 = o.rtu.value_or(0) == 1;
+        g.baudRate = o.baud.value_or(9600);
+        g.slaveId = o.slaveId.value_or(1);
+        g.configPortModbus = o.configPort.value_or(0) == 1;
         values.gateway = g;
-    } else if (args.has("tx-power") || args.has("rtu") || args.has("baud") ||
-               args.has("slave-id") || args.has("config-port")) {
-        io.err << "quillan-cli: the gateway values need --gateway NAME\n";
-        return 2;
     }
 
     std::error_code ec;
@@ -117,26 +81,76 @@ int runNew(const std::vector<std::string>& argv, CommandIo io)
     if (ec) {
         io.err << "quillan-cli: cannot create folder " << values.folder << ": " << ec.message()
                << "\n";
-        return 1;
+        return exitFailed;
     }
-
-    CliNotifications notifications(io.out, args.has("verbose"));
+    CliNotifications notifications(io.out, o.verbose);
     CliPrompts prompts(io.err);
     TarnDoc doc(notifications, prompts);
     const std::string target = doc.newProject(values);
     // The wizard warns before it replaces a file; a script says so with --overwrite.
-    if (std::filesystem::exists(target) && !args.has("overwrite")) {
+    if (std::filesystem::exists(target) && !o.overwrite) {
         io.err << "quillan-cli: " << target << " exists; give --overwrite to replace it\n";
-        return 1;
+        return exitFailed;
     }
     const DocumentStatus status = doc.saveDocument(target);
     if (!status) {
         io.err << status.message << " (" << status.detail << ")\n";
-        return 1;
+        return exitFailed;
     }
     io.out << "created " << doc.path() << "\n";
     printTree(doc, io.out);
-    return 0;
+    return exitOk;
+}
+
+} // namespace
+
+void addNewCommand(CLI::App& app, CommandTable& table)
+{
+    auto o = std::make_shared<NewOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("new", "Create a project file as the new-project wizard does");
+    cmd->footer("The file is DIR/NAME.zavproj; its tree is printed.");
+    addText(*cmd, "--name", o->name, "the project name", checkProjectName)
+        ->type_name("NAME")
+        ->required();
+    addText(*cmd, "--folder", o->folder, "the folder of the project file; made when missing")
+        ->type_name("DIR")
+        ->required();
+    addChoice(*cmd, "--band", o->band, {"868", "900", "2.4"}, "the site's band (default: 900)");
+    addText(*cmd, "--channel", o->channel,
+            "the site's channel: 0-9, or 12-23 on 2.4 (default: the band's lowest)")
+        ->type_name("C");
+    addNumber(*cmd, "--group", o->group, 0, 999, "the site's first group (default: 0)")
+        ->type_name("G");
+    addText(*cmd, "--gateway", o->gateway,
+            "also make a gateway of that name; the options below need it", checkNodeName)
+        ->type_name("NAME");
+    addNumber(*cmd, "--tx-power", o->txPower, 0, 4,
+              "the gateway's transmit power index (default: 2 on 900, else 4)");
+    addChoice(*cmd, "--rtu", o->rtu, {"rs232", "rs485"}, "the RTU port's wiring (default: rs232)");
+    addNumber(*cmd, "--baud", o->baud, 1200, 115200, "the RTU port's baud rate (default: 9600)",
+              checkBaudRate)
+        ->type_name("RATE");
+    addNumber(*cmd, "--slave-id", o->slaveId, 1, 65535,
+              "the RTU port's slave id; above 247 it uses extended addressing (default: 1)")
+        ->type_name("ID");
+    addChoice(*cmd, "--config-port", o->configPort, {"debug", "modbus"},
+              "the CONFIG port's protocol (default: debug)");
+    cmd->add_flag("--overwrite", o->overwrite, "replace an existing project file");
+    addVerbose(*cmd, o->verbose);
+    // Checks of options that depend on others, once all have parsed.
+    cmd->callback([o] {
+        if (!o->gateway && (o->txPower || o->rtu || o->baud || o->slaveId || o->configPort)) {
+            throw CLI::ValidationError("the gateway values need --gateway NAME");
+        }
+        const auto range = site_rules::channelRange(kBands[o->band.value_or(1)]);
+        if (o->channel && !parseNumber(*o->channel, range.low, range.high)) {
+            throw CLI::ValidationError("--channel", "must be " + std::to_string(range.low) +
+                                                        " to " + std::to_string(range.high) +
+                                                        " on this band");
+        }
+    });
+    table.add(cmd, [o](CommandIo io) { return runNew(*o, io); });
 }
 
 } // namespace quillan::cli

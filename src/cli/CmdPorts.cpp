@@ -1,31 +1,25 @@
-#include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "device/PortLister.h"
 #include "model/Text.h"
 #include "platform/QtPortLister.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <ostream>
 
 namespace quillan::cli {
 
+namespace {
+
 // Lists the serial ports present: name, USB vendor:product, serial number, description; the
 // gateway's converter is marked.
-int runPorts(const std::vector<std::string>& argv, CommandIo io)
+int runPorts(CommandIo io)
 {
-    const CliArgs args(argv, {});
-    if (!checkOptions(args, {}, io.err)) {
-        return 2;
-    }
-    if (!args.positionals().empty()) {
-        io.err << "usage: quillan-cli ports\n";
-        return 2;
-    }
     platform::QtPortLister lister;
     const std::vector<device::PortInfo> ports = lister.listPorts();
     if (ports.empty()) {
         io.out << "no serial ports\n";
-        return 0;
+        return exitOk;
     }
     size_t nameWidth = 4;
     size_t serialWidth = 6;
@@ -49,7 +43,16 @@ int runPorts(const std::vector<std::string>& argv, CommandIo io)
         line.erase(line.find_last_not_of(' ') + 1);
         io.out << line << "\n";
     }
-    return 0;
+    return exitOk;
+}
+
+} // namespace
+
+void addPortsCommand(CLI::App& app, CommandTable& table)
+{
+    CLI::App* cmd =
+        app.add_subcommand("ports", "List the serial ports; the gateway's converter is marked");
+    table.add(cmd, runPorts);
 }
 
 } // namespace quillan::cli

@@ -3,60 +3,89 @@
 #include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
+#include <memory>
 #include <ostream>
 
 namespace quillan::cli {
 
-// Prints the rows of one list view, tab-separated, as the GUI shows them.
-int runShow(const std::vector<std::string>& argv, CommandIo io)
+namespace {
+
+const std::vector<std::string> kLists = {"device", "imports", "exports", "outputs", "modbus"};
+
+struct ShowOptions {
+    std::string path;
+    std::optional<std::string> node;
+    std::optional<size_t> list;
+    bool verbose = false;
+};
+
+// The rows of a list, and the warning the list's view would show once.
+ListRows fillList(Node& node, ZAVGateway* gateway, size_t list, std::ostream& err)
 {
-    const CliArgs args(argv, {"verbose"});
-    if (!checkOptions(args, {"gateway", "list", "verbose"}, io.err)) {
-        return 2;
+    if (list == 0) {
+        ListRows rows;
+        node.fillInfoList(rows);
+        return rows;
     }
-    const std::string list = args.value("list").value_or("device");
-    if (args.positionals().size() != 1 ||
-        (list != "device" && list != "imports" && list != "exports" && list != "outputs" &&
-         list != "modbus")) {
-        io.err << "usage: quillan-cli show FILE [--gateway NAME[/MODULE]] "
-                  "[--list device|imports|exports|outputs|modbus]\n";
-        return 2;
+    GatewayList filled = list == 1   ? gateway->fillImportList()
+                         : list == 2 ? gateway->fillExportList()
+                         : list == 3 ? gateway->fillOutputList()
+                                     : gateway->fillModbusMapList();
+    if (const auto notice = gateway->noticeToShow(filled)) {
+        err << "quillan-cli: warning: " << notice->caption << " " << notice->text << "\n";
     }
-    CliProject project(io, args.has("verbose"));
-    if (!project.open(args.positionals()[0])) {
-        return 1;
+    return std::move(filled.rows);
+}
+
+// Prints the rows of one list view, tab-separated, as the GUI shows them.
+int runShow(const ShowOptions& o, CommandIo io)
+{
+    const size_t list = o.list.value_or(0);
+    CliProject project(io, o.verbose);
+    if (!project.open(o.path)) {
+        return exitFailed;
     }
     Node* node = project.doc().root();
-    if (const auto name = args.value("gateway")) {
-        node = project.node(*name);
+    if (o.node) {
+        node = project.node(*o.node);
+    } else if (node == nullptr) {
+        io.err << "quillan-cli: " << o.path << " holds no project: its node list is empty\n";
+        return exitFailed;
     }
     if (node == nullptr) {
-        return 1;
+        return exitFailed;
     }
     auto* gateway = dynamic_cast<ZAVGateway*>(node);
-    if (list != "device" && gateway == nullptr) {
-        io.err << "quillan-cli: the " << list << " list belongs to a gateway; give --gateway\n";
-        return 2;
+    if (list != 0 && gateway == nullptr) {
+        io.err << "quillan-cli: the " << kLists[list]
+               << " list belongs to a gateway; give --gateway\n";
+        return exitUsage;
     }
-    ListRows rows;
-    if (list == "device") {
-        node->fillInfoList(rows);
-    } else if (list == "imports") {
-        rows = gateway->fillImportList().rows;
-    } else if (list == "exports") {
-        rows = gateway->fillExportList().rows;
-    } else if (list == "outputs") {
-        rows = gateway->fillOutputList().rows;
-    } else {
-        rows = gateway->fillModbusMapList().rows;
-    }
+    const ListRows rows = fillList(*node, gateway, list, io.err);
     for (const ListRow& row : rows) {
         for (size_t c = 0; c < row.cells.size(); ++c) {
             io.out << (c > 0 ? "\t" : "") << cp1252ToUtf8(row.cells[c]);
         }
         io.out << "\n";
     }
-    return 0;
+    return exitOk;
+}
+
+} // namespace
+
+void addShowCommand(CLI::App& app, CommandTable& table)
+{
+    auto o = std::make_shared<ShowOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("show", "Print the rows of a list view as the GUI shows them");
+    cmd->footer("Cells are separated by tabs.");
+    addPositional(*cmd, "FILE", o->path, "the project file");
+    addText(*cmd, "--gateway", o->node,
+            "the gateway, or GATEWAY/MODULE for a Modbus module (default: the project root)")
+        ->type_name("NAME[/MODULE]");
+    addChoice(*cmd, "--list", o->list, kLists, "the list to print (default: device)");
+    addVerbose(*cmd, o->verbose);
+    table.add(cmd, [o](CommandIo io) { return runShow(*o, io); });
 }
 
 } // namespace quillan::cli

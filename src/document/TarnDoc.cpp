@@ -106,8 +106,8 @@ void TarnDoc::serialize(Archive& ar, const std::string& realPath)
 
 void TarnDoc::correctPath(const std::string& realPath)
 {
-    const std::string storedPath = m_root->projectFolder() + kPathSeparator +
-                                   m_root->projectName() + ".zavproj";
+    const std::string storedPath =
+        m_root->projectFolder() + kPathSeparator + m_root->projectName() + ".zavproj";
     SplitPath stored = splitPath(storedPath);
     // The stored folder is the part before the last separator; it keeps the separator that
     // ends the stored folder, so an unmoved file compares equal.
@@ -197,6 +197,14 @@ DocumentStatus TarnDoc::saveDocument(const std::string& path)
         m_root->setProjectFolder(split.folder);
     }
 
+    // The GUI numbers a gateway's map whenever it shows the Modbus list; a map changed by any
+    // other path is numbered here, so a saved file never holds stale registers. A document
+    // written only to memory (toBytes) stays as it was read.
+    for (const auto& node : m_nodes) {
+        if (auto* gateway = dynamic_cast<ZAVGateway*>(node.get())) {
+            gateway->numberMapRegisters();
+        }
+    }
     std::string error;
     std::vector<uint8_t> bytes;
     try {

@@ -20,11 +20,13 @@ class ByteSource;
 class DocumentObserver;
 class Import;
 class ZAVGateway;
+struct ModbusModuleSettings;
 
 // Outcome of opening or saving a project file: the user's message and the cause behind it.
 struct DocumentStatus {
     bool ok = true;
-    std::string message; // "Unexpected file format.", "Failed to open document." or "Failed to save document."
+    // "Unexpected file format.", "Failed to open document." or "Failed to save document."
+    std::string message;
     std::string detail;
 
     explicit operator bool() const { return ok; }
@@ -91,12 +93,15 @@ public:
     // The same without saving; returns the path the project is to be saved under.
     std::string newProject(const NewProjectValues& values);
 
-    // Project commands.
-    void insertSite();
+    // Project commands. Those the GUI runs a dialog for take the dialog's confirmed values.
+
+    // Appends a copy of a site confirmed in the site dialog.
+    void insertSite(const Site& site);
     // A new gateway in the active site; none when there is no active site.
     ZAVGateway* insertGateway();
-    // Offers a new Modbus module to the node; true when it was accepted.
-    bool insertModbusModule(Node& selected);
+    // Offers a new Modbus module, with the settings its property sheet was confirmed with, to
+    // the node; true when it was accepted.
+    bool insertModbusModule(Node& selected, ModbusModuleSettings settings);
     // Whether the Insert menu offers a gateway (the root being selected) or a Modbus module
     // (the node being selected).
     [[nodiscard]] bool canInsertGateway() const;
@@ -104,7 +109,8 @@ public:
     [[nodiscard]] bool isFirstSiteActive() const;
     void deleteNode(Node& node);
     void removeSite(Site& site);
-    void editSite(Site& site);
+    // Writes the values confirmed in the site dialog into the site.
+    void editSite(Site& site, const Site& values);
     void applySite(Site& site);
     void moveNodeAfter(Node& node, Node* after);
     [[nodiscard]] bool confirmSaveBeforeStore();
@@ -130,7 +136,6 @@ public:
     [[nodiscard]] std::string documentPath() const override;
     [[nodiscard]] Node* findNodeById(uint32_t id) override;
     void unlinkPointEverywhere(const Import& point) override;
-    void restoreNextNodeId(uint32_t id) override { m_nextNodeId = id; }
     void forgetClipboardPoint(const Import& point) override;
     [[nodiscard]] uint32_t defaultConfigPortMode() const override
     {

@@ -62,12 +62,13 @@ ZAVGateway* TarnDoc::insertGateway()
     return &gateway;
 }
 
-bool TarnDoc::insertModbusModule(Node& selected)
+bool TarnDoc::insertModbusModule(Node& selected, ModbusModuleSettings settings)
 {
     auto module = std::make_unique<MBModule>(m_nextNodeId++);
     const Node& added = *module;
     auto* gateway = dynamic_cast<ZAVGateway*>(&selected);
-    const bool accepted = gateway != nullptr && gateway->addChild(std::move(module));
+    const bool accepted =
+        gateway != nullptr && gateway->addChild(std::move(module), std::move(settings));
     if (accepted && m_observer != nullptr) {
         m_observer->nodeChanged(added);
     }
@@ -76,13 +77,9 @@ bool TarnDoc::insertModbusModule(Node& selected)
     return accepted;
 }
 
-void TarnDoc::insertSite()
+void TarnDoc::insertSite(const Site& site)
 {
     if (m_root == nullptr) {
-        return;
-    }
-    Site site;
-    if (!m_prompts.editSite(site, false)) {
         return;
     }
     m_root->sites().push_back(site.clone());
@@ -140,16 +137,12 @@ void TarnDoc::removeSite(Site& site)
     m_modified = true;
 }
 
-void TarnDoc::editSite(Site& site)
+void TarnDoc::editSite(Site& site, const Site& values)
 {
     if (m_root == nullptr) {
         return;
     }
-    auto copy = site.clone();
-    if (!m_prompts.editSite(*copy, true)) {
-        return;
-    }
-    site = *copy;
+    site = values;
     if (&site == m_root->activeSite()) {
         applySite(site);
     } else {

@@ -372,12 +372,13 @@ bool ZAVGateway::hasChild(const Node& node) const
     return false;
 }
 
-bool ZAVGateway::addChild(std::unique_ptr<Node> child)
+bool ZAVGateway::addChild(std::unique_ptr<Node> child, ModbusModuleSettings settings)
 {
     auto* module = dynamic_cast<MBModule*>(child.get());
-    if (module == nullptr || !module->attachToParent(*this)) {
+    if (module == nullptr) {
         return false;
     }
+    module->attachToParent(*this, std::move(settings));
     child->setSite(m_site);
     childModules.push_back(std::move(child));
     recompileTables();

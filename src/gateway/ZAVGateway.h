@@ -79,6 +79,8 @@ struct CompiledImage {
 [[nodiscard]] std::string pointBaseLabel(const Import& point);
 inline constexpr uint16_t kFloatTableStart = 7001;
 
+struct ModbusModuleSettings;
+
 // One ZAV Gateway Module of the project: its ports, its own points, its modules, the points
 // it shares, exports and maps, and the counters that number them.
 class ZAVGateway : public Node {
@@ -137,8 +139,9 @@ public:
     {
         return !childModules.empty() || !ioModules.empty();
     }
-    // Offers a new Modbus module; it joins when its properties are confirmed.
-    bool addChild(std::unique_ptr<Node> child);
+    // Offers a new Modbus module with the settings its property sheet was confirmed with;
+    // false when the child is not a Modbus module.
+    bool addChild(std::unique_ptr<Node> child, ModbusModuleSettings settings);
     // Takes a child out of either child list; the caller destroys it.
     [[nodiscard]] std::unique_ptr<Node> takeChild(const Node& child);
     // Moves a child within childModules to just after another one (to the head without one).

@@ -86,7 +86,9 @@ uint8_t MBModule::getModbusPort() const
     if (modbusPort != 0 && slaveId != 0) {
         return modbusPort;
     }
-    return !m_points.outputs.empty() && m_points.outputs.front() ? m_points.outputs.front()->details[0] : 0;
+    return !m_points.outputs.empty() && m_points.outputs.front()
+               ? m_points.outputs.front()->details[0]
+               : 0;
 }
 
 uint8_t MBModule::getModbusSlaveId() const
@@ -94,7 +96,9 @@ uint8_t MBModule::getModbusSlaveId() const
     if (modbusPort != 0 && slaveId != 0) {
         return slaveId;
     }
-    return !m_points.outputs.empty() && m_points.outputs.front() ? m_points.outputs.front()->details[1] : 0;
+    return !m_points.outputs.empty() && m_points.outputs.front()
+               ? m_points.outputs.front()->details[1]
+               : 0;
 }
 
 void MBModule::fillInfoList(ListRows& rows) const
@@ -106,8 +110,9 @@ void MBModule::fillInfoList(ListRows& rows) const
     const char* portName = port == 1 ? "CONFIG" : port == 2 ? "RS485" : port == 3 ? "RTU" : "";
     rows.push_back({{"Serial Port", portName}, -1, {}, false});
     rows.push_back({{"Slave Id", strprintf("%d", getModbusSlaveId())}, -1, {}, false});
-    const auto* first = !m_points.inputs.empty() ? dynamic_cast<const MBImport*>(m_points.inputs.front().get())
-                                          : nullptr;
+    const auto* first = !m_points.inputs.empty()
+                            ? dynamic_cast<const MBImport*>(m_points.inputs.front().get())
+                            : nullptr;
     if (first != nullptr) {
         const int start = first->startRegister();
         rows.push_back({{"Modbus Registers",
@@ -115,8 +120,7 @@ void MBModule::fillInfoList(ListRows& rows) const
                         -1,
                         {},
                         false});
-        std::string format =
-            (registerFormat & 0x7F) == 0 ? "Integer (16 bit)" : "Float (32 bit)";
+        std::string format = (registerFormat & 0x7F) == 0 ? "Integer (16 bit)" : "Float (32 bit)";
         format += (registerFormat & 0x80) != 0 ? " FC4" : " FC3";
         rows.push_back({{"Register Format", format}, -1, {}, false});
     }
@@ -136,31 +140,32 @@ void MBModule::fillInfoList(ListRows& rows) const
     }
 }
 
-bool MBModule::attachToParent(Node& gateway)
+void MBModule::attachToParent(Node& gateway, ModbusModuleSettings settings)
 {
     m_parent = &gateway;
     const int32_t n = gateway.nextModbusModuleNumber();
     m_name = n < 2 ? std::string("MBModule") : strprintf("MBModule_%d", n);
-    if (showProperties()) {
-        return true;
-    }
-    gateway.setModbusModuleNumber(n - 1);
-    if (ProjectContext* c = context()) {
-        c->restoreNextNodeId(m_id);
-    }
-    return false;
+    applyProperties(std::move(settings));
 }
+
+namespace {
+
+// A module without a port is offered the gateway's RTU port while that is a Modbus master.
+uint8_t defaultPort(const Node* gateway)
+{
+    const SerialPortDefinition* rtu = gateway != nullptr ? gateway->getPort2() : nullptr;
+    return rtu != nullptr && rtu->protocol == protocolModbusMaster ? rtu->portNumber : 0;
+}
+
+} // namespace
 
 ModbusModuleSettings MBModule::openingSettings() const
 {
     ModbusModuleSettings s;
     s.slaveId = getModbusSlaveId() != 0 ? getModbusSlaveId() : 1;
     s.port = getModbusPort();
-    if (s.port == 0 && m_parent != nullptr) {
-        const SerialPortDefinition* rtu = m_parent->getPort2();
-        if (rtu != nullptr && rtu->protocol == protocolModbusMaster) {
-            s.port = rtu->portNumber;
-        }
+    if (s.port == 0) {
+        s.port = defaultPort(m_parent);
     }
     s.interval = pollInterval;
     s.firstRegister = firstRegister;
@@ -175,18 +180,12 @@ ModbusModuleSettings MBModule::openingSettings() const
     return s;
 }
 
-bool MBModule::showProperties()
+ModbusModuleSettings MBModule::newModuleSettings(const Node& gateway)
 {
-    ProjectContext* c = context();
-    if (c == nullptr) {
-        return false;
-    }
-    ModbusModuleSettings settings = openingSettings();
-    if (!c->prompts().editModbusModule(*this, settings)) {
-        return false;
-    }
-    applyProperties(std::move(settings));
-    return true;
+    ModbusModuleSettings s;
+    s.slaveId = 1;
+    s.port = defaultPort(&gateway);
+    return s;
 }
 
 void MBModule::applyProperties(ModbusModuleSettings s)
@@ -196,9 +195,9 @@ void MBModule::applyProperties(ModbusModuleSettings s)
     const uint8_t f = s.registerFormat;
     for (size_t i = 0; i < s.inputNames.size(); ++i) {
         if (i >= m_points.inputs.size() || !m_points.inputs[i]) {
-            auto input = makeModbusInput(static_cast<int16_t>(f & 0x7F), *this,
-                                         sizeWordForFormat(f), s.slaveId, s.firstRegister,
-                                         s.registerCount, f);
+            auto input =
+                makeModbusInput(static_cast<int16_t>(f & 0x7F), *this, sizeWordForFormat(f),
+                                s.slaveId, s.firstRegister, s.registerCount, f);
             if (i >= m_points.inputs.size()) {
                 m_points.inputs.push_back(std::move(input));
             } else {
@@ -210,8 +209,12 @@ void MBModule::applyProperties(ModbusModuleSettings s)
         input.interval = s.interval;
         input.sizeWord = sizeWordForFormat(f);
         input.formatWord = f;
-        input.details = {s.port, s.slaveId, static_cast<uint8_t>(s.firstRegister),
-                         static_cast<uint8_t>(s.firstRegister >> 8), s.registerCount, f};
+        input.details = {s.port,
+                         s.slaveId,
+                         static_cast<uint8_t>(s.firstRegister),
+                         static_cast<uint8_t>(s.firstRegister >> 8),
+                         s.registerCount,
+                         f};
     }
     modbusPort = s.port;
     slaveId = s.slaveId;
@@ -234,9 +237,10 @@ void MBModule::applyProperties(ModbusModuleSettings s)
         if (entry.added) {
             output = std::move(entry.added);
         } else {
-            const auto it = std::find_if(m_points.outputs.begin(), m_points.outputs.end(), [&](const auto& o) {
-                return o.get() == entry.existing && o != nullptr;
-            });
+            const auto it =
+                std::find_if(m_points.outputs.begin(), m_points.outputs.end(), [&](const auto& o) {
+                    return o.get() == entry.existing && o != nullptr;
+                });
             if (it == m_points.outputs.end()) {
                 continue;
             }
@@ -286,10 +290,9 @@ bool MBModule::pasteProperties(const MBModule& source)
     registerFormat = source.registerFormat;
     for (size_t i = 0; i < source.m_points.inputs.size(); ++i) {
         const Import* from = source.m_points.inputs[i].get();
-        auto input = makeModbusInput(static_cast<int16_t>(registerFormat & 0x7F), *this,
-                                     sizeWordForFormat(registerFormat), slaveId,
-                                     static_cast<uint16_t>(firstRegister + i), registerCount,
-                                     registerFormat);
+        auto input = makeModbusInput(
+            static_cast<int16_t>(registerFormat & 0x7F), *this, sizeWordForFormat(registerFormat),
+            slaveId, static_cast<uint16_t>(firstRegister + i), registerCount, registerFormat);
         input->interval = source.pollInterval;
         if (from != nullptr) {
             input->zeroWord = from->zeroWord;
@@ -299,8 +302,7 @@ bool MBModule::pasteProperties(const MBModule& source)
         }
         input->sizeWord = sizeWordForFormat(registerFormat);
         input->formatWord = registerFormat;
-        input->setModbusDetails(modbusPort, slaveId, firstRegister, registerCount,
-                                registerFormat);
+        input->setModbusDetails(modbusPort, slaveId, firstRegister, registerCount, registerFormat);
         m_points.inputs.push_back(std::move(input));
     }
     for (const auto& from : source.m_points.outputs) {
@@ -308,8 +310,7 @@ bool MBModule::pasteProperties(const MBModule& source)
         if (mb == nullptr) {
             continue;
         }
-        auto output = makeModbusOutput(*this, mb->slaveId(), mb->startRegister(), 1,
-                                       mb->format());
+        auto output = makeModbusOutput(*this, mb->slaveId(), mb->startRegister(), 1, mb->format());
         if (const std::string* name = mb->getPointName()) {
             output->exportName = *name;
         }
@@ -318,9 +319,8 @@ bool MBModule::pasteProperties(const MBModule& source)
     if (ProjectContext* c = context()) {
         c->notifications().post(MSG_REFRESH_SELECTION);
         c->setModified();
-        c->notifications().outputLine(
-            strprintf("The properties of %s have been copied to %s.",
-                      source.getName().c_str(), m_name.c_str()));
+        c->notifications().outputLine(strprintf("The properties of %s have been copied to %s.",
+                                                source.getName().c_str(), m_name.c_str()));
     }
     return true;
 }

@@ -61,13 +61,13 @@ public:
     [[nodiscard]] uint8_t getModbusPort() const;
     [[nodiscard]] uint8_t getModbusSlaveId() const;
 
-    // Joins the gateway: numbers and names the module and runs its properties. On cancel the
-    // numbers it took are given back and false is returned.
-    [[nodiscard]] bool attachToParent(Node& gateway);
-    // The property sheet; true on OK.
-    bool showProperties();
+    // Joins the gateway: numbers and names the module and applies the settings its property
+    // sheet was confirmed with.
+    void attachToParent(Node& gateway, ModbusModuleSettings settings);
     // The sheet's values as it opens on this module.
     [[nodiscard]] ModbusModuleSettings openingSettings() const;
+    // The sheet's values as it opens on a module about to be inserted into the gateway.
+    [[nodiscard]] static ModbusModuleSettings newModuleSettings(const Node& gateway);
     // What OK of the property sheet does.
     void applyProperties(ModbusModuleSettings settings);
     // Takes over the settings and points of a copied module; false with a message when refused.

@@ -25,8 +25,6 @@ public:
     [[nodiscard]] virtual Node* findNodeById(uint32_t id) = 0;
     // Every top-level node forgets the point, then drops what it set aside.
     virtual void unlinkPointEverywhere(const Import& point) = 0;
-    // Gives back a node id that a cancelled creation had taken.
-    virtual void restoreNextNodeId(uint32_t id) = 0;
     // Empties the import clipboard when it holds the point.
     virtual void forgetClipboardPoint(const Import& point) = 0;
     // The settings value that decides the CONFIG port protocol of a new gateway.

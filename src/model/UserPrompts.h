@@ -21,17 +21,6 @@ public:
     virtual void message(MessageIcon icon, const std::string& caption, const std::string& text) = 0;
     [[nodiscard]] virtual MessageAnswer ask(MessageIcon icon, const std::string& caption,
                                             const std::string& text, MessageButtons buttons) = 0;
-
-    // The site dialog on a copy of a site ("New Site", or "Edit Site" when editing); true on
-    // OK with the copy holding the result.
-    [[nodiscard]] virtual bool editSite(Site& /*site*/, bool /*editing*/) { return false; }
-    // The Modbus module's property sheet, opened on settings taken from the module; true on
-    // OK with the settings to apply.
-    [[nodiscard]] virtual bool editModbusModule(MBModule& /*module*/,
-                                                ModbusModuleSettings& /*settings*/)
-    {
-        return false;
-    }
 };
 
 } // namespace quillan

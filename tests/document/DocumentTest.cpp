@@ -3,12 +3,11 @@
 #include "support/TempDir.h"
 #include "support/TestDoubles.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 using namespace quillan;
@@ -134,8 +133,9 @@ TEST_F(DocumentTest, FileSavedOnWindowsOpensWithItsFolderCorrectedAndNameKept)
     source.root()->sites()[0]->setSecurityKey(4242);
     const auto bytes = source.toBytes();
     const auto path = m_dir / "b" / "Plant.zavproj";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 
     TarnDoc doc(m_sink, m_prompts);
     ASSERT_TRUE(doc.openDocument(path.string()));
@@ -206,8 +206,8 @@ TEST_F(DocumentTest, OpenFailuresNameTheirCause)
     truncated.resize(bytes.size() - 3);
     auto badClass = bytes;
     badClass[16] = 'X'; // "FileNode" -> "XileNode"
-    std::vector<uint8_t> gatewayFirst = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0xFF, 0xFF, 1, 0, 4, 0,
-                                         'S', 'i', 't', 'e'};
+    std::vector<uint8_t> gatewayFirst = {0,    0,    0, 0, 0, 0, 0,   0,   1,   0,
+                                         0xFF, 0xFF, 1, 0, 4, 0, 'S', 'i', 't', 'e'};
     const Case cases[] = {
         {"truncated", truncated, "Unexpected file format."},
         {"unknown class", badClass, "Unexpected file format."},
@@ -238,20 +238,19 @@ TEST_F(DocumentTest, SitesAreInsertedEditedAndRemoved)
     doc.linkAfterLoad();
     doc.setModifiedFlag(false);
 
-    m_prompts.siteDialog = [](Site& site, bool editing) {
-        EXPECT_FALSE(editing);
-        site.setSiteName("Third");
-        site.setBand(band2400);
-        return true;
-    };
-    doc.insertSite();
+    Site third;
+    third.setSiteName("Third");
+    third.setBand(band2400);
+    doc.insertSite(third);
     ASSERT_EQ(doc.root()->sites().size(), 3u);
     EXPECT_EQ(doc.root()->sites()[2]->getSiteName(), "Third");
+    EXPECT_NE(doc.root()->sites()[2].get(), &third) << "the document keeps a copy";
     EXPECT_TRUE(doc.isModified());
 
-    m_prompts.siteDialog = [](Site&, bool) { return false; }; // cancelled edit keeps the site
-    doc.editSite(*doc.root()->sites()[2]);
-    EXPECT_EQ(doc.root()->sites()[2]->getSiteName(), "Third");
+    Site edited = *doc.root()->sites()[2];
+    edited.setSiteChannel(20);
+    doc.editSite(*doc.root()->sites()[2], edited);
+    EXPECT_EQ(doc.root()->sites()[2]->getSiteChannel(), 20);
 
     doc.root()->setCurrentSite(2);
     doc.removeSite(*doc.root()->sites()[0]); // the first site stays

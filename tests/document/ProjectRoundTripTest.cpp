@@ -1,12 +1,21 @@
 #include "model/Archive.h"
 #include "support/RichProject.h"
+#include "support/TempDir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 using namespace quillan;
 using namespace quillan::test;
 
 namespace {
+
+std::vector<uint8_t> readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::vector<uint8_t> serializeAlone(const Serializable& object)
 {
@@ -99,13 +108,37 @@ TEST(ProjectRoundTrip, EveryClassReadsAndWritesBackByteForByte)
     for (const Serializable* o : objects) {
         classes.insert(o->getRuntimeClass().name);
     }
-    for (const char* name :
-         {"FileNode", "ZAVGateway", "MBModule", "AM1Module", "AM2Module", "DMModule", "Site",
-          "SerialPortDefinition", "IOImport", "RFImport", "PolyImport", "MBImport", "LegacyImport",
-          "AnalogImport", "DiscreteImport", "SiemensDLSImport", "VelLevelImport", "VelRTDImport",
-          "VelFlowImport", "PIOImport", "RFNodeImport", "RSSIImport", "RFRefreshImport",
-          "MBCommand", "ROCImport", "IOExport", "RFExport", "PolyExport", "MBExport",
-          "LegacyExport", "ModbusMap"}) {
+    for (const char* name : {"FileNode",
+                             "ZAVGateway",
+                             "MBModule",
+                             "AM1Module",
+                             "AM2Module",
+                             "DMModule",
+                             "Site",
+                             "SerialPortDefinition",
+                             "IOImport",
+                             "RFImport",
+                             "PolyImport",
+                             "MBImport",
+                             "LegacyImport",
+                             "AnalogImport",
+                             "DiscreteImport",
+                             "SiemensDLSImport",
+                             "VelLevelImport",
+                             "VelRTDImport",
+                             "VelFlowImport",
+                             "PIOImport",
+                             "RFNodeImport",
+                             "RSSIImport",
+                             "RFRefreshImport",
+                             "MBCommand",
+                             "ROCImport",
+                             "IOExport",
+                             "RFExport",
+                             "PolyExport",
+                             "MBExport",
+                             "LegacyExport",
+                             "ModbusMap"}) {
         EXPECT_EQ(classes.count(name), 1u) << name;
     }
 }
@@ -215,4 +248,37 @@ TEST(ProjectRoundTrip, ExportWhoseSourceWasDeletedWritesNoSource)
     ASSERT_GT(bytes.size(), 18u);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 14, bytes.begin() + 18),
               std::vector<uint8_t>(4, 0xFF));
+}
+
+TEST(ProjectRoundTrip, SavingNumbersEveryMapAndANumberedFileSavesUnchanged)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.valid());
+    const std::string path = dir.file("Plant.zavproj");
+    RichProject project;
+    // Entries added by the commands wait for the Modbus list to number them.
+    EXPECT_EQ(project.g1->mapIntegerList.back()->startRegister, 0);
+    ASSERT_TRUE(project.doc.saveDocument(path));
+
+    RecordingSink sink;
+    ScriptedPrompts prompts;
+    TarnDoc saved(sink, prompts);
+    ASSERT_TRUE(saved.openDocument(path));
+    saved.linkAfterLoad();
+    const auto& g1 = dynamic_cast<const ZAVGateway&>(*saved.nodes().at(1));
+    const auto registers = [](const auto& list) {
+        std::vector<int> numbers;
+        for (const auto& entry : list) {
+            numbers.push_back(entry->startRegister);
+        }
+        return numbers;
+    };
+    // The first integer entry carries a refresh time in the register after it.
+    EXPECT_EQ(registers(g1.mapIntegerList), (std::vector<int>{3001, 3003, 3004, 3005, 3006, 3007}));
+    EXPECT_EQ(registers(g1.mapFloatList), (std::vector<int>{7001, 7002, 7003, 7004, 7005, 7006,
+                                                            7007, 7008, 7009, 7010, 7011, 7012}));
+
+    const auto first = readBytes(path);
+    ASSERT_TRUE(saved.saveDocument(path));
+    EXPECT_EQ(readBytes(path), first);
 }

@@ -2,6 +2,8 @@
 
 #include "gateway/ConfigImage.h"
 #include "model/Notifications.h"
+#include "support/TempDir.h"
+#include "support/TestDoubles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,8 @@
 #include <vector>
 
 using namespace quillan;
+using quillan::test::RecordingSink;
+using quillan::test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
@@ -287,50 +291,18 @@ TEST(ConfigDump, LocalChannelNamesDependOnTheDeviceType)
                                "       LOCAL I/O (UNKNOWN)", "       LOCAL I/O (UNKNOWN)"}));
 }
 
-namespace {
-
-// Remembers each notification and whether Dump.txt held anything when it came.
-class RecordingSink final : public NotificationSink {
-public:
-    void notify(const Notification& notification) override
-    {
-        received.push_back(notification);
-        std::error_code error;
-        fileSizeAtNotify.push_back(fs::file_size("Dump.txt", error));
-    }
-    std::vector<Notification> received;
-    std::vector<uintmax_t> fileSizeAtNotify;
-};
-
 class WriteDump : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_previous = fs::current_path();
-        m_folder =
-            fs::temp_directory_path() /
-            ("quillan-dump-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        fs::current_path(m_folder);
-    }
-    void TearDown() override
-    {
-        fs::current_path(m_previous);
-        fs::remove_all(m_folder);
-    }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
-    fs::path m_previous;
-    fs::path m_folder;
+    TempDir m_dir;
 };
-
-} // namespace
 
 TEST_F(WriteDump, WritesTheFileAfterTellingWhereItGoes)
 {
+    const fs::path file = m_dir.path() / "Dump.txt";
     {
-        std::ofstream old("Dump.txt");
+        std::ofstream old(file);
         old << std::string(200'000, 'x');
     }
     // Far more text than a file buffer holds, so that text written early would show.
@@ -340,21 +312,29 @@ TEST_F(WriteDump, WritesTheFileAfterTellingWhereItGoes)
         appendImport(*image, counter, import(1, SourceType::rfNode, 0, {}));
     }
     RecordingSink sink;
-    ASSERT_TRUE(writeDump(*image, 12, sink));
+    std::vector<uintmax_t> sizeAtNotify;
+    sink.onNotify = [&](const Notification&) {
+        std::error_code error;
+        sizeAtNotify.push_back(fs::file_size(file, error));
+    };
+    ASSERT_TRUE(writeDump(*image, 12, m_dir.path(), sink));
 
-    EXPECT_EQ(readFile(m_folder / "Dump.txt"), dumpText(*image, 12));
-    ASSERT_EQ(sink.received.size(), 1u);
-    EXPECT_EQ(sink.received[0].code, MSG_DEBUG_LINE);
-    EXPECT_EQ(sink.received[0].text,
-              "Dump.txt was created at location '" + fs::current_path().string() + "'.");
-    EXPECT_EQ(sink.fileSizeAtNotify[0], 0u) << "the sections were written before the message";
+    EXPECT_EQ(readFile(file), dumpText(*image, 12));
+    const auto received = sink.all();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].code, MSG_DEBUG_LINE);
+    EXPECT_EQ(received[0].text,
+              "Dump.txt was created at location '" + fs::canonical(m_dir.path()).string() + "'.");
+    EXPECT_EQ(sizeAtNotify.at(0), 0u) << "the message comes before the sections are written";
 }
 
 TEST_F(WriteDump, FileThatCannotBeCreatedLeavesNoMessage)
 {
-    fs::create_directory("Dump.txt"); // a folder in the way
+    fs::create_directory(m_dir.path() / "Dump.txt"); // a folder in the way
     RecordingSink sink;
-    EXPECT_FALSE(writeDump(*smallImage(), 12, sink));
-    EXPECT_TRUE(sink.received.empty());
-    EXPECT_TRUE(fs::is_directory("Dump.txt"));
+    EXPECT_FALSE(writeDump(*smallImage(), 12, m_dir.path(), sink));
+    EXPECT_TRUE(sink.all().empty());
+    EXPECT_TRUE(fs::is_directory(m_dir.path() / "Dump.txt"));
+    EXPECT_FALSE(writeDump(*smallImage(), 12, m_dir.path() / "missing", sink));
+    EXPECT_TRUE(sink.all().empty());
 }

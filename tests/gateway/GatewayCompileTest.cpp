@@ -4,10 +4,9 @@
 #include "gateway/dump/ConfigDump.h"
 #include "support/RichProject.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using namespace quillan;
@@ -31,24 +30,21 @@ struct Project {
 
     MBModule& addModule(ZAVGateway& g, uint8_t count, uint8_t format = 0)
     {
-        prompts.moduleDialog = [count, format](MBModule&, ModbusModuleSettings& s) {
-            s.port = 2;
-            s.slaveId = 3;
-            s.firstRegister = 100;
-            s.registerCount = count;
-            s.registerFormat = format;
-            for (int i = 0; i < count; ++i) {
-                s.inputNames.push_back("Point_" + std::to_string(i + 1));
-            }
-            return true;
-        };
-        EXPECT_TRUE(doc.insertModbusModule(g));
+        ModbusModuleSettings s;
+        s.port = 2;
+        s.slaveId = 3;
+        s.firstRegister = 100;
+        s.registerCount = count;
+        s.registerFormat = format;
+        for (int i = 0; i < count; ++i) {
+            s.inputNames.push_back("Point_" + std::to_string(i + 1));
+        }
+        EXPECT_TRUE(doc.insertModbusModule(g, std::move(s)));
         return dynamic_cast<MBModule&>(*g.childModules.back());
     }
 };
 
-template <class Record>
-Record recordOf(const ConfigImage& image, BlockType table, int index)
+template <class Record> Record recordOf(const ConfigImage& image, BlockType table, int index)
 {
     return image.read<Record>(*ConfigImage::recordAt(table, index));
 }
@@ -99,9 +95,9 @@ TEST(Compile, GatewayWithOnlyItsVinPoint)
     EXPECT_EQ(bytes[48], 5);
     EXPECT_EQ(bytes[49], 0x82);
     // Nothing else of the first part is set but the two table counts.
-    EXPECT_EQ(std::count_if(bytes.begin() + 50, bytes.end(), [](uint8_t b) { return b != 0; }),
-              std::count_if(bytes.begin() + 50, bytes.begin() + 1400,
-                            [](uint8_t b) { return b != 0; }));
+    EXPECT_EQ(
+        std::count_if(bytes.begin() + 50, bytes.end(), [](uint8_t b) { return b != 0; }),
+        std::count_if(bytes.begin() + 50, bytes.begin() + 1400, [](uint8_t b) { return b != 0; }));
     EXPECT_EQ(image.security().siteKey, 0u);
 }
 
@@ -267,8 +263,8 @@ TEST(Compile, ExportAndOutputRows)
     ListRows rows;
     rows = p.g1->fillExportList().rows;
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].cells, (std::vector<std::string>{"002", "MBModule:Point_1", "On Change",
-                                                       "Gateway_2"}));
+    EXPECT_EQ(rows[1].cells,
+              (std::vector<std::string>{"002", "MBModule:Point_1", "On Change", "Gateway_2"}));
     // An export whose source was deleted keeps its number unused.
     p.g1->exports[0]->source = nullptr;
     rows = p.g1->fillExportList().rows;

@@ -1,3 +1,5 @@
+#include "gateway/ModbusModuleRules.h"
+#include "gateway/NodeRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Archive.h"
@@ -20,8 +22,9 @@ struct TwoGateways {
 
     explicit TwoGateways(uint16_t band = band900)
     {
-        NewProjectValues values{"P", "/tmp/", band, band == band2400 ? uint16_t{12} : uint16_t{5},
-                                10, NewGatewayValues{}};
+        NewProjectValues values{"P",  "/tmp/",
+                                band, band == band2400 ? uint16_t{12} : uint16_t{5},
+                                10,   NewGatewayValues{}};
         doc.newProject(values);
         g1 = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
         g2 = doc.insertGateway();
@@ -29,13 +32,11 @@ struct TwoGateways {
 
     MBModule* addModule(ZAVGateway& g, uint8_t port, std::vector<std::string> names)
     {
-        prompts.moduleDialog = [&, port](MBModule&, ModbusModuleSettings& s) {
-            s.port = port;
-            s.registerCount = static_cast<uint8_t>(names.size());
-            s.inputNames = names;
-            return true;
-        };
-        if (!doc.insertModbusModule(g)) {
+        ModbusModuleSettings s;
+        s.port = port;
+        s.registerCount = static_cast<uint8_t>(names.size());
+        s.inputNames = names;
+        if (!doc.insertModbusModule(g, std::move(s))) {
             return nullptr;
         }
         return dynamic_cast<MBModule*>(g.childModules.back().get());
@@ -125,23 +126,28 @@ TEST(Gateway, DeviceTabRows)
     for (const auto& row : rows) {
         lines.push_back(row.cells[0] + "=" + row.cells[1]);
     }
-    const std::vector<std::string> expected = {
-        "Type=ZAV Gateway Module", "Name=Gateway", "Channel=5", "Group=10", "Host=0",
-        "CONFIG Port=", "Settings=RS232, 57600, 8, N, 1", "Protocol=Debug",
-        "RS485 Port=", "Settings=RS485, 9600, 8, N, 1", "Protocol=Modbus Master",
-        "RTU Port=", "Settings=RS232, 9600, 8, N, 1", "Protocol=Modbus Slave Split", "Slave Id=17"};
+    const std::vector<std::string> expected = {"Type=ZAV Gateway Module",
+                                               "Name=Gateway",
+                                               "Channel=5",
+                                               "Group=10",
+                                               "Host=0",
+                                               "CONFIG Port=",
+                                               "Settings=RS232, 57600, 8, N, 1",
+                                               "Protocol=Debug",
+                                               "RS485 Port=",
+                                               "Settings=RS485, 9600, 8, N, 1",
+                                               "Protocol=Modbus Master",
+                                               "RTU Port=",
+                                               "Settings=RS232, 9600, 8, N, 1",
+                                               "Protocol=Modbus Slave Split",
+                                               "Slave Id=17"};
     EXPECT_EQ(lines, expected);
 }
 
-TEST(ModbusModule, NamesNumbersAndACancelledDialog)
+TEST(ModbusModule, NamesAndNumbers)
 {
     TwoGateways p;
     const uint32_t nextId = p.doc.nextNodeId();
-    p.prompts.moduleDialog = [](MBModule&, ModbusModuleSettings&) { return false; };
-    EXPECT_FALSE(p.doc.insertModbusModule(*p.g1));
-    EXPECT_EQ(p.doc.nextNodeId(), nextId);
-    EXPECT_TRUE(p.g1->childModules.empty());
-
     MBModule* first = p.addModule(*p.g1, 2, {"A"});
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->getName(), "MBModule");
@@ -161,34 +167,140 @@ TEST(ModbusModule, NamesNumbersAndACancelledDialog)
 TEST(ModbusModule, DeviceTabRows)
 {
     TwoGateways p;
-    p.prompts.moduleDialog = [](MBModule&, ModbusModuleSettings& s) {
-        s.port = 2;
-        s.slaveId = 9;
-        s.firstRegister = 40;
-        s.registerCount = 4;
-        s.registerFormat = 0x82;
-        s.inputNames = {"a", "b"};
-        auto out = std::make_unique<MBExport>();
-        out->setModbusDetails(0, 0, 500, 1, 2);
-        out->exportName = "Valve";
-        s.outputs.push_back({nullptr, std::move(out)});
-        return true;
-    };
-    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1));
+    ModbusModuleSettings s;
+    s.port = 2;
+    s.slaveId = 9;
+    s.firstRegister = 40;
+    s.registerCount = 4;
+    s.registerFormat = 0x82;
+    s.inputNames = {"a", "b"};
+    auto out = std::make_unique<MBExport>();
+    out->setModbusDetails(0, 0, 500, 1, 2);
+    out->exportName = "Valve";
+    s.outputs.push_back({nullptr, std::move(out)});
+    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
     ListRows rows;
     p.g1->childModules[0]->fillInfoList(rows);
     std::vector<std::string> lines;
     for (const auto& row : rows) {
         lines.push_back(row.cells[0] + "=" + row.cells[1]);
     }
-    const std::vector<std::string> expected = {
-        "Type=Generic Modbus Module", "Name=MBModule",     "Serial Port=RS485",
-        "Slave Id=9",                 "Modbus Registers=R40 - R43",
-        "Register Format=Float (32 bit) FC4", "Output 0=R500, Float (32 bit), Valve"};
+    const std::vector<std::string> expected = {"Type=Generic Modbus Module",
+                                               "Name=MBModule",
+                                               "Serial Port=RS485",
+                                               "Slave Id=9",
+                                               "Modbus Registers=R40 - R43",
+                                               "Register Format=Float (32 bit) FC4",
+                                               "Output 0=R500, Float (32 bit), Valve"};
     EXPECT_EQ(lines, expected);
     // A float format reads 32-bit values; the function-code bit alone does not.
     EXPECT_EQ(p.g1->childModules[0]->moduleInputs()->front()->sizeWord, 4);
     EXPECT_EQ(sizeWordForFormat(0x80), 2);
+}
+
+TEST(ModbusModule, ANewModuleStartsOnTheRtuPortWhileItIsAMaster)
+{
+    TwoGateways p;
+    EXPECT_EQ(MBModule::newModuleSettings(*p.g1).port, 0) << "the RTU port is a slave";
+
+    p.g1->port(2)->protocol = protocolModbusMaster;
+    ModbusModuleSettings s = MBModule::newModuleSettings(*p.g1);
+    EXPECT_EQ(s.port, 3);
+    EXPECT_EQ(s.slaveId, 1);
+    EXPECT_EQ(s.interval, 900u);
+    EXPECT_EQ(s.registerCount, 0);
+    EXPECT_TRUE(s.inputNames.empty());
+    EXPECT_TRUE(s.outputs.empty());
+
+    s.registerCount = 1;
+    s.inputNames = {"Flow"};
+    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
+    const auto& module = dynamic_cast<const MBModule&>(*p.g1->childModules.back());
+    EXPECT_EQ(module.modbusPort, 3);
+    EXPECT_EQ(module.pollInterval, 900u);
+    // The sheet opened on the inserted module shows what was confirmed.
+    const ModbusModuleSettings reopened = module.openingSettings();
+    EXPECT_EQ(reopened.port, 3);
+    EXPECT_EQ(reopened.inputNames, std::vector<std::string>{"Flow"});
+}
+
+TEST(ModbusModule, RegisterLimitFollowsTheValueFormat)
+{
+    struct Case {
+        uint8_t format;
+        uint8_t count;
+        const char* refused;
+    };
+    const Case cases[] = {
+        {0x00, 125, ""},
+        {0x80, 125, ""},
+        {0x02, 62, ""},
+        {0x82, 62, ""},
+        {0x02, 63, "a float module reads at most 62 registers"},
+        {0x82, 100, "a float module reads at most 62 registers"},
+        {0x00, 126, "a module reads at most 125 registers"},
+    };
+    for (const Case& c : cases) {
+        ModbusModuleSettings s;
+        s.registerFormat = c.format;
+        s.registerCount = c.count;
+        EXPECT_EQ(checkModbusModule(s), c.refused)
+            << "format " << int{c.format} << ", " << int{c.count} << " registers";
+    }
+}
+
+TEST(ModbusModule, AddedOutputsAreNumberedAndTakeThePortOnOk)
+{
+    TwoGateways p;
+    ModbusModuleSettings s;
+    s.port = 2;
+    s.slaveId = 7;
+    addModbusOutput(s, 300);
+    addModbusOutput(s, 301);
+    ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
+    Node& module = *p.g1->childModules.back();
+    const auto& outputs = *module.getModuleOutputs();
+    ASSERT_EQ(outputs.size(), 2u);
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const auto* output = dynamic_cast<const MBExport*>(outputs[i].get());
+        ASSERT_NE(output, nullptr);
+        EXPECT_EQ(output->exportName, i == 0 ? "Output_0" : "Output_1");
+        EXPECT_EQ(output->port(), 2);
+        EXPECT_EQ(output->slaveId(), 7);
+        EXPECT_EQ(output->startRegister(), 300 + i);
+        EXPECT_EQ(output->registerCount(), 1);
+        EXPECT_EQ(output->format(), 0);
+        EXPECT_EQ(output->destinationType, destinationModbus);
+        EXPECT_EQ(output->owner, &module);
+    }
+}
+
+TEST(Document, DeleteIsOfferedAsTheTreeOffersIt)
+{
+    TwoGateways p;
+    MBModule* module = p.addModule(*p.g1, 2, {"A"});
+    auto* withIoModule = p.doc.insertGateway();
+    IoModuleChoices dm;
+    dm.kind = ioKindDm;
+    ASSERT_EQ(addNewIoModule(*withIoModule, dm), "");
+
+    struct Case {
+        const Node* node;
+        bool firstSiteActive;
+        const char* refused;
+    };
+    const Case cases[] = {
+        {p.doc.root(), true, "the project root is not deleted"},
+        {p.g1, true, "the gateway still has modules; delete them first"},
+        {withIoModule, true, "the gateway still has modules; delete them first"},
+        {p.g2, true, ""},
+        {module, true, ""},
+        {p.g2, false, "nodes are deleted only while the first site is active"},
+        {module, false, "nodes are deleted only while the first site is active"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(deleteRefusal(*c.node, c.firstSiteActive), c.refused) << c.node->getName();
+    }
 }
 
 TEST(ModbusModule, PastingProperties)

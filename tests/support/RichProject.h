@@ -7,6 +7,7 @@
 #include "document/TarnDoc.h"
 #include "gateway/GatewayRules.h"
 #include "gateway/IoModuleRules.h"
+#include "gateway/ModbusModuleRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
@@ -49,24 +50,16 @@ struct RichProject {
         g2 = doc.insertGateway();
 
         // A Modbus module on the RS485 port: 3 inputs, 2 outputs.
-        prompts.moduleDialog = [](MBModule&, ModbusModuleSettings& s) {
-            s.port = 2;
-            s.slaveId = 5;
-            s.firstRegister = 100;
-            s.registerCount = 3;
-            s.registerFormat = 0;
-            s.inputNames = {"Flow", "Level", "Point_3"};
-            for (uint16_t reg : {200, 201}) {
-                auto out = std::make_unique<MBExport>();
-                out->destinationType = destinationModbus;
-                out->mbValue = 4;
-                out->setModbusDetails(0, 0, reg, 1, 0);
-                out->exportName = "Output_" + std::to_string(reg - 200);
-                s.outputs.push_back({nullptr, std::move(out)});
-            }
-            return true;
-        };
-        EXPECT_TRUE(doc.insertModbusModule(*g1));
+        ModbusModuleSettings s = MBModule::newModuleSettings(*g1);
+        s.port = 2;
+        s.slaveId = 5;
+        s.firstRegister = 100;
+        s.registerCount = 3;
+        s.registerFormat = 0;
+        s.inputNames = {"Flow", "Level", "Point_3"};
+        addModbusOutput(s, 200);
+        addModbusOutput(s, 201);
+        EXPECT_TRUE(doc.insertModbusModule(*g1, std::move(s)));
         module = dynamic_cast<MBModule*>(g1->childModules.back().get());
 
         IoModuleChoices am1;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "model/MBModule.h"
 #include "model/Notifications.h"
-#include "model/Site.h"
 #include "model/UserPrompts.h"
 
 #include <deque>
@@ -13,13 +11,18 @@
 
 namespace quillan::test {
 
-// Records every notification.
+// Records every notification; onNotify, when set, sees each one as it comes.
 class RecordingSink final : public NotificationSink {
 public:
     void notify(const Notification& n) override
     {
-        std::lock_guard lock(m_mutex);
-        m_all.push_back(n);
+        {
+            std::lock_guard lock(m_mutex);
+            m_all.push_back(n);
+        }
+        if (onNotify) {
+            onNotify(n);
+        }
     }
     [[nodiscard]] std::vector<std::string> lines(int code) const
     {
@@ -37,6 +40,8 @@ public:
         std::lock_guard lock(m_mutex);
         return m_all;
     }
+
+    std::function<void(const Notification&)> onNotify;
 
 private:
     mutable std::mutex m_mutex;
@@ -67,20 +72,10 @@ public:
         answers.pop_front();
         return a;
     }
-    bool editSite(Site& site, bool editing) override
-    {
-        return siteDialog ? siteDialog(site, editing) : false;
-    }
-    bool editModbusModule(MBModule& module, ModbusModuleSettings& settings) override
-    {
-        return moduleDialog ? moduleDialog(module, settings) : false;
-    }
 
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::deque<MessageAnswer> answers;
-    std::function<bool(Site&, bool)> siteDialog;
-    std::function<bool(MBModule&, ModbusModuleSettings&)> moduleDialog;
 };
 
 } // namespace quillan::test

@@ -228,17 +228,18 @@ std::string dumpText(const ConfigImage& image, uint16_t deviceType)
     return out.str();
 }
 
-bool writeDump(const ConfigImage& image, uint16_t deviceType, NotificationSink& sink)
+bool writeDump(const ConfigImage& image, uint16_t deviceType, const std::filesystem::path& folder,
+               NotificationSink& sink)
 {
     // Binary mode: the lines end in a plain line feed on every platform.
-    std::ofstream file("Dump.txt", std::ios::out | std::ios::trunc | std::ios::binary);
+    std::ofstream file(folder / "Dump.txt", std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open()) {
         return false;
     }
     std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
+    const std::filesystem::path location = std::filesystem::canonical(folder, error);
     sink.debugLine(strprintf("Dump.txt was created at location '%s'.",
-                             utf8ToCp1252(error ? std::string() : folder.string()).c_str()));
+                             utf8ToCp1252(error ? std::string() : location.string()).c_str()));
     renderDump(image, deviceType, file);
     file.close();
     return !file.fail();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 
@@ -14,8 +15,10 @@ class NotificationSink;
 void renderDump(const ConfigImage& image, uint16_t deviceType, std::ostream& out);
 [[nodiscard]] std::string dumpText(const ConfigImage& image, uint16_t deviceType);
 
-// Writes the dump to "Dump.txt" in the working directory, replacing an existing file, and
-// tells sink where it went. False when the file cannot be created or written.
-[[nodiscard]] bool writeDump(const ConfigImage& image, uint16_t deviceType, NotificationSink& sink);
+// Writes the dump to "Dump.txt" in the folder, replacing an existing file, and tells sink
+// where it went. The device property window and the CLI pass "." (the working directory).
+// False when the file cannot be created or written.
+[[nodiscard]] bool writeDump(const ConfigImage& image, uint16_t deviceType,
+                             const std::filesystem::path& folder, NotificationSink& sink);
 
 } // namespace quillan
