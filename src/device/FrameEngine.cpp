@@ -2,6 +2,8 @@
 
 #include "device/SerialLink.h"
 
+#include <chrono>
+
 namespace quillan::device {
 
 const char* receiveStatusText(ReceiveStatus status)
@@ -11,12 +13,22 @@ const char* receiveStatusText(ReceiveStatus status)
         return "ok";
     case ReceiveStatus::timeout:
         return "no reply";
+    case ReceiveStatus::truncated:
+        return "reply cut off";
     case ReceiveStatus::badFrame:
         return "damaged reply";
     case ReceiveStatus::linkError:
         return "port failure";
     case ReceiveStatus::overflow:
         return "reply too long";
+    case ReceiveStatus::cancelled:
+        return "cancelled";
+    case ReceiveStatus::nak:
+        return "negative acknowledge";
+    case ReceiveStatus::unknownReply:
+        return "unexpected reply";
+    case ReceiveStatus::refused:
+        return "reply not accepted";
     }
     return "?";
 }
@@ -25,11 +37,14 @@ FrameEngine::FrameEngine(FrameSync sync, SerialLink* link) : m_link(link), m_syn
 
 bool FrameEngine::sendFrame(uint8_t command, const uint8_t* payload, size_t length)
 {
+    m_lastWrite.reset();
+    SerialLink* link = m_link;
     const size_t size = buildFrame(m_buffer.data(), m_buffer.size(), command, payload, length);
-    if (size == 0 || m_link == nullptr || !m_link->isOpen()) {
+    if (size == 0 || link == nullptr || m_cancelled || !link->isOpen()) {
         return false;
     }
-    return m_link->write(m_buffer.data(), size);
+    m_lastWrite = link->write(m_buffer.data(), size);
+    return m_lastWrite == WriteStatus::ok;
 }
 
 bool FrameEngine::readReply(int timeoutMs)
@@ -37,14 +52,47 @@ bool FrameEngine::readReply(int timeoutMs)
     if (receive(timeoutMs) != ReceiveStatus::ok) {
         return false;
     }
-    return handleResponse(m_buffer[1], receivedPayload(), receivedLength());
+    m_lastStatus = handleResponse(m_buffer[1], receivedPayload(), receivedLength());
+    return m_lastStatus == ReceiveStatus::ok;
+}
+
+void FrameEngine::cancel()
+{
+    m_cancelled = true;
+    {
+        // Taken so that a pause cannot miss the wake between its check and its wait.
+        std::lock_guard lock(m_pauseMutex);
+    }
+    m_pauseWake.notify_all();
+    if (SerialLink* link = m_link) {
+        link->cancel();
+    }
+}
+
+void FrameEngine::resetCancel()
+{
+    m_cancelled = false;
+    if (SerialLink* link = m_link) {
+        link->resetCancel();
+    }
+}
+
+bool FrameEngine::pause(int ms)
+{
+    std::unique_lock lock(m_pauseMutex);
+    return !m_pauseWake.wait_for(lock, std::chrono::milliseconds(ms),
+                                 [this] { return m_cancelled.load(); });
 }
 
 ReceiveStatus FrameEngine::receive(int timeoutMs, std::optional<uint8_t> requiredCommand)
 {
     m_lastCommand.reset();
+    if (m_cancelled) {
+        return m_lastStatus = ReceiveStatus::cancelled;
+    }
     prepareReceive();
-    if (m_link == nullptr || !m_link->isOpen()) {
+    SerialLink* link = m_link;
+    if (link == nullptr || !link->isOpen()) {
         return m_lastStatus = ReceiveStatus::linkError;
     }
     FrameReceiver receiver(m_buffer.data(), m_buffer.size(), m_sync, requiredCommand);
@@ -58,14 +106,20 @@ ReceiveStatus FrameEngine::receive(int timeoutMs, std::optional<uint8_t> require
         default:
             break;
         }
-        const ReadResult r = m_link->read(receiver.writePosition(), receiver.wanted(), timeoutMs);
+        const ReadResult r = link->read(receiver.writePosition(), receiver.wanted(), timeoutMs);
+        if (r.status == ReadStatus::cancelled) {
+            return m_lastStatus = ReceiveStatus::cancelled;
+        }
         if (r.status == ReadStatus::error) {
             return m_lastStatus = ReceiveStatus::linkError;
         }
         if (r.status == ReadStatus::timeout || r.count == 0) {
-            return m_lastStatus = receiver.state() == FrameReceiver::State::rejected
-                                      ? ReceiveStatus::badFrame
-                                      : ReceiveStatus::timeout;
+            if (receiver.state() == FrameReceiver::State::rejected) {
+                return m_lastStatus = ReceiveStatus::badFrame;
+            }
+            // Noise skipped before a start byte is not part of a reply.
+            return m_lastStatus =
+                       receiver.gathered() > 0 ? ReceiveStatus::truncated : ReceiveStatus::timeout;
         }
         receiver.take(r.count);
     }

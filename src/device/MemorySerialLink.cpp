@@ -10,6 +10,7 @@ bool MemorySerialLink::open(const std::string& portName)
 {
     std::lock_guard lock(m_mutex);
     m_open = false;
+    m_cancelled = false;
     m_incoming.clear();
     if (m_refuseAll || m_refusedNames.count(portName) != 0) {
         m_changed.notify_all();
@@ -86,19 +87,36 @@ bool MemorySerialLink::purge(bool receive, bool /*transmit*/)
     return true;
 }
 
-bool MemorySerialLink::write(const uint8_t* data, size_t count)
+template <class Pred>
+void MemorySerialLink::blockUntil(std::unique_lock<std::mutex>& lock,
+                                  std::optional<Clock::time_point> deadline, Pred pred)
+{
+    ++m_blockedCalls;
+    m_changed.notify_all();
+    if (deadline) {
+        m_changed.wait_until(lock, *deadline, pred);
+    } else {
+        m_changed.wait(lock, pred);
+    }
+    --m_blockedCalls;
+}
+
+WriteStatus MemorySerialLink::write(const uint8_t* data, size_t count)
 {
     Responder responder;
     std::vector<uint8_t> bytes(data, data + count);
     {
         std::unique_lock lock(m_mutex);
+        if (m_cancelled) {
+            return WriteStatus::cancelled;
+        }
         if (!m_open || m_failWrites) {
-            return false;
+            return WriteStatus::failed;
         }
         if (m_stallWrites) {
-            m_changed.wait_for(lock, std::chrono::milliseconds(m_stallMs),
-                               [this] { return !m_open; });
-            return false;
+            blockUntil(lock, Clock::now() + std::chrono::milliseconds(m_stallMs),
+                       [this] { return !m_open || m_cancelled; });
+            return m_cancelled ? WriteStatus::cancelled : WriteStatus::failed;
         }
         m_written.insert(m_written.end(), bytes.begin(), bytes.end());
         responder = m_responder;
@@ -107,7 +125,20 @@ bool MemorySerialLink::write(const uint8_t* data, size_t count)
     if (responder) {
         responder(*this, bytes);
     }
-    return true;
+    return WriteStatus::ok;
+}
+
+void MemorySerialLink::cancel()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    m_changed.notify_all();
+}
+
+void MemorySerialLink::resetCancel()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = false;
 }
 
 void MemorySerialLink::armPieces(Clock::time_point now)
@@ -128,8 +159,16 @@ ReadResult MemorySerialLink::read(uint8_t* buffer, size_t capacity, int timeoutM
     ++m_readCount;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
+        if (m_cancelled) {
+            return {ReadStatus::cancelled, 0};
+        }
         if (!m_open || m_failReads) {
             return {ReadStatus::error, 0};
+        }
+        if (m_holdReads) {
+            blockUntil(lock, std::nullopt,
+                       [this] { return !m_holdReads || !m_open || m_cancelled; });
+            continue;
         }
         const auto now = Clock::now();
         armPieces(now);
@@ -155,7 +194,12 @@ ReadResult MemorySerialLink::read(uint8_t* buffer, size_t capacity, int timeoutM
         if (!m_incoming.empty() && *m_incoming.front().due < wakeAt) {
             wakeAt = *m_incoming.front().due;
         }
-        m_changed.wait_until(lock, wakeAt);
+        // Woken early by anything that changes the link; the loop looks again.
+        const size_t pieces = m_incoming.size();
+        blockUntil(lock, wakeAt, [&] {
+            return m_cancelled || !m_open || m_failReads || m_holdReads ||
+                   m_incoming.size() != pieces;
+        });
     }
 }
 
@@ -252,6 +296,13 @@ void MemorySerialLink::setStallWrites(bool stall, int stallMs)
     m_stallMs = stallMs;
 }
 
+void MemorySerialLink::setHoldReads(bool hold)
+{
+    std::lock_guard lock(m_mutex);
+    m_holdReads = hold;
+    m_changed.notify_all();
+}
+
 void MemorySerialLink::dropReplies(int count)
 {
     std::lock_guard lock(m_mutex);
@@ -326,6 +377,13 @@ size_t MemorySerialLink::pendingBytes() const
         n += piece.bytes.size();
     }
     return n;
+}
+
+bool MemorySerialLink::waitForBlockedCall(int timeoutMs) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [this] { return m_blockedCalls > 0; });
 }
 
 } // namespace quillan::device

@@ -17,7 +17,8 @@ namespace quillan::device {
 
 // A serial link in memory, for tests and for devices simulated in-process. The host side is
 // the SerialLink interface; the device side scripts what comes back, and fault switches make
-// the port refuse to open, fail or stall writes, drop replies, fail reads or go away.
+// the port refuse to open, fail or stall writes, hold reads, drop replies, fail reads or go
+// away.
 //
 // Replies are timed from the moment the host next starts to read, as a device can only answer
 // once it has been asked: a purge between sending and reading does not lose them, while bytes
@@ -41,8 +42,10 @@ public:
     [[nodiscard]] bool setDtr(bool raised) override;
     [[nodiscard]] bool cts() override;
     [[nodiscard]] bool purge(bool receive, bool transmit) override;
-    [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
+    [[nodiscard]] WriteStatus write(const uint8_t* data, size_t count) override;
     [[nodiscard]] ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override;
+    void cancel() override;
+    void resetCancel() override;
 
     // Device side.
     void setResponder(Responder responder);
@@ -63,8 +66,12 @@ public:
     void refuseOpen(const std::string& portName);
     void setRefuseAllOpens(bool refuse);
     void setFailWrites(bool fail);
-    // Writes block for stallMs (or until the port closes) and then fail.
+    // Writes block for stallMs (or until the port closes or the link is cancelled) and then
+    // fail.
     void setStallWrites(bool stall, int stallMs = 1000);
+    // Reads stay pending, whatever has arrived and whatever their time-out, until the switch
+    // is cleared, the port closes or the link is cancelled: a driver that does not come back.
+    void setHoldReads(bool hold);
     // The next count scripted replies are never delivered.
     void dropReplies(int count);
     void setFailReads(bool fail);
@@ -83,6 +90,9 @@ public:
     [[nodiscard]] int timedOutReads() const;
     // Scripted bytes not yet read.
     [[nodiscard]] size_t pendingBytes() const;
+    // Waits until a read or write is blocked waiting (for bytes, a stall or a hold); false if
+    // none is within timeoutMs.
+    [[nodiscard]] bool waitForBlockedCall(int timeoutMs) const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -96,6 +106,11 @@ private:
     void addPieces(const std::vector<uint8_t>& bytes, const std::vector<size_t>& sizes,
                    int firstDelayMs, int pauseMs);
     void armPieces(Clock::time_point now);
+    // Waits on m_changed until pred holds or the deadline (if any) passes, counted as a
+    // blocked call.
+    template <class Pred>
+    void blockUntil(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> deadline,
+                    Pred pred);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
@@ -113,6 +128,9 @@ private:
     bool m_failWrites = false;
     bool m_stallWrites = false;
     int m_stallMs = 1000;
+    bool m_holdReads = false;
+    bool m_cancelled = false;
+    int m_blockedCalls = 0;
     int m_dropReplies = 0;
     bool m_failReads = false;
     std::vector<std::string> m_openedNames;

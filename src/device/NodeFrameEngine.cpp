@@ -77,7 +77,11 @@ bool NodeFrameEngine::sendQueryProject()
 
 std::optional<std::vector<uint8_t>> NodeFrameEngine::readProjectData(int timeoutMs)
 {
-    if (receive(timeoutMs, CMD_PROJECT_DATA) != ReceiveStatus::ok || receivedLength() == 0) {
+    if (receive(timeoutMs, CMD_PROJECT_DATA) != ReceiveStatus::ok) {
+        return std::nullopt;
+    }
+    if (receivedLength() == 0) {
+        setLastReceiveStatus(ReceiveStatus::refused);
         return std::nullopt;
     }
     return std::vector<uint8_t>(receivedPayload(), receivedPayload() + receivedLength());
@@ -93,49 +97,52 @@ std::optional<uint32_t> NodeFrameEngine::readProjectFileStored(int timeoutMs)
     return getLe32(value.data());
 }
 
-bool NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* payload, size_t length)
+ReceiveStatus NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* payload,
+                                              size_t length)
 {
+    const auto accepted = [](bool ok) { return ok ? ReceiveStatus::ok : ReceiveStatus::refused; };
     switch (command) {
     case CMD_ACK:
     case CMD_ACK_72:
     case CMD_ACK_73:
-        return true;
+        return ReceiveStatus::ok;
     case CMD_IDENTITY:
         copyRecord(m_state.identity, payload, length);
-        return true;
+        return ReceiveStatus::ok;
     case CMD_NAK:
         if (m_nakHandler) {
             m_nakHandler();
         }
-        return false;
+        return ReceiveStatus::nak;
     case CMD_RADIO_INFO:
         copyRecord(m_state.radioInfo.bytes, payload, length);
-        return true;
+        return ReceiveStatus::ok;
     case CMD_KEY_VALUE: {
         std::array<uint8_t, 4> key{};
         copyRecord(key, payload, length);
         m_state.keyValue = getLe32(key.data());
-        return true;
+        return ReceiveStatus::ok;
     }
     case CMD_READ_BLOCK: {
         // A count that promises more than the payload holds is a garbled reply.
         if (length < BlockData::HEADER_SIZE ||
             getLe16(payload + 4) > length - BlockData::HEADER_SIZE || !m_storeConfigBlock) {
-            return false;
+            return ReceiveStatus::refused;
         }
-        return m_storeConfigBlock(getLe16(payload), payload + BlockData::HEADER_SIZE,
-                                  getLe16(payload + 2), getLe16(payload + 4));
+        return accepted(m_storeConfigBlock(getLe16(payload), payload + BlockData::HEADER_SIZE,
+                                           getLe16(payload + 2), getLe16(payload + 4)));
     }
     case CMD_STATUS_CLEAR:
-        return length >= 20 && std::all_of(payload, payload + 20, [](uint8_t b) { return b == 0; });
+        return accepted(length >= 20 &&
+                        std::all_of(payload, payload + 20, [](uint8_t b) { return b == 0; }));
     case CMD_PROJECT_DATA:
         m_state.projectFileFlag = length > 0 && payload[0] != 0 ? 1 : 0;
-        return true;
+        return ReceiveStatus::ok;
     case CMD_DEVICE_TEXT:
         copyRecord(m_state.deviceText, payload, length);
-        return true;
+        return ReceiveStatus::ok;
     default:
-        return false;
+        return ReceiveStatus::unknownReply;
     }
 }
 

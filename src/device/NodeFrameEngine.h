@@ -39,7 +39,7 @@ public:
     [[nodiscard]] bool sendQueryProject();    // CMD_QUERY_PROJECT
 
     // Waits for CMD_PROJECT_DATA only (other replies are ignored like a bad CRC); returns its
-    // payload when it holds at least one byte.
+    // payload when it holds at least one byte (an empty one counts as refused).
     [[nodiscard]] std::optional<std::vector<uint8_t>>
     readProjectData(int timeoutMs = READ_PROJECT_TIMEOUT_MS);
     // Waits for CMD_PROJECT_DATA only; returns the payload's first 32-bit value (missing bytes
@@ -49,8 +49,8 @@ public:
 
 protected:
     void prepareReceive() override;
-    [[nodiscard]] bool handleResponse(uint8_t command, const uint8_t* payload,
-                                      size_t length) override;
+    [[nodiscard]] ReceiveStatus handleResponse(uint8_t command, const uint8_t* payload,
+                                               size_t length) override;
 
 private:
     [[nodiscard]] bool sendSixByteRequest(uint8_t command, uint16_t first, uint16_t second);

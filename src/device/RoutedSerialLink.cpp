@@ -11,11 +11,19 @@ std::shared_ptr<SerialLink> RoutedSerialLink::current() const
 bool RoutedSerialLink::open(const std::string& portName)
 {
     close();
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = false;
+    }
     std::shared_ptr<SerialLink> link = m_factory.create(portName);
     if (!link || !link->open(portName)) {
         return false;
     }
     std::lock_guard lock(m_mutex);
+    // A cancel that came while the new link was opening holds for it too.
+    if (m_cancelled) {
+        link->cancel();
+    }
     m_link = std::move(link);
     return true;
 }
@@ -75,19 +83,60 @@ bool RoutedSerialLink::purge(bool receive, bool transmit)
     return link && link->purge(receive, transmit);
 }
 
-bool RoutedSerialLink::write(const uint8_t* data, size_t count)
+WriteStatus RoutedSerialLink::write(const uint8_t* data, size_t count)
 {
-    const auto link = current();
-    return link && link->write(data, count);
+    std::shared_ptr<SerialLink> link;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_cancelled) {
+            return WriteStatus::cancelled;
+        }
+        link = m_link;
+    }
+    // A cancel from here on reaches the link itself, so the call cannot miss it.
+    return link ? link->write(data, count) : WriteStatus::failed;
 }
 
 ReadResult RoutedSerialLink::read(uint8_t* buffer, size_t capacity, int timeoutMs)
 {
-    const auto link = current();
+    std::shared_ptr<SerialLink> link;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_cancelled) {
+            return {ReadStatus::cancelled, 0};
+        }
+        link = m_link;
+    }
     if (!link) {
         return {ReadStatus::error, 0};
     }
     return link->read(buffer, capacity, timeoutMs);
+}
+
+void RoutedSerialLink::cancel()
+{
+    std::shared_ptr<SerialLink> link;
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = true;
+        link = m_link;
+    }
+    if (link) {
+        link->cancel();
+    }
+}
+
+void RoutedSerialLink::resetCancel()
+{
+    std::shared_ptr<SerialLink> link;
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = false;
+        link = m_link;
+    }
+    if (link) {
+        link->resetCancel();
+    }
 }
 
 } // namespace quillan::device

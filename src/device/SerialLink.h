@@ -37,9 +37,10 @@ inline constexpr LineSettings DEFAULT_LINE_SETTINGS{9600, 8, PARITY_NONE, STOP_B
 inline constexpr LineSettings DEVICE_LINE_SETTINGS{57600, 8, PARITY_NONE, STOP_BITS_ONE};
 
 enum class ReadStatus {
-    data,    // at least one byte was read
-    timeout, // nothing arrived in time
-    error,   // the port failed or is closed
+    data,      // at least one byte was read
+    timeout,   // nothing arrived in time
+    error,     // the port failed or is closed (also when close() ended the wait)
+    cancelled, // cancel() ended the wait, or came before it
 };
 
 struct ReadResult {
@@ -47,14 +48,31 @@ struct ReadResult {
     size_t count = 0;
 };
 
-// One serial port, used in blocking style. A link is used by one thread at a time, but that
-// thread may change (the port is opened on the user-interface thread and a device session
-// then talks through it on its worker).
+enum class WriteStatus {
+    ok,        // every byte has gone out
+    failed,    // the port failed, is closed, or the write stalled
+    cancelled, // cancel() ended the write, or came before it; the unsent rest is dropped
+};
+
+// One serial port, used in blocking style by one thread at a time (the owner), though the
+// owner may change: the port is opened on the user-interface thread and a device session then
+// talks through it on its worker.
+//
+// Stopping: cancel() may be called from any thread at any time. It wakes a pending read or
+// write at once, and from then on read() and write() return cancelled without waiting, until
+// resetCancel() (called by whoever stopped the worker, once it has ended) or the port is
+// opened again; so a worker being stopped cannot slip into a fresh wait (a flash begin waits
+// 15 s) after the request. The other calls are not affected: a stopping worker still drops RTS
+// and purges the port on its way out.
+//
+// Besides cancel() and resetCancel(), isOpen(), portName() and close() may be called from any
+// thread. A close from another thread also wakes a pending read or write, which then fails
+// with error (the port is gone; nobody asked to stop).
 class SerialLink {
 public:
     virtual ~SerialLink() = default;
 
-    // Opens the port by its bare name; an open port is closed first.
+    // Opens the port by its bare name; an open port is closed first. Clears a cancel.
     [[nodiscard]] virtual bool open(const std::string& portName) = 0;
     // Harmless when closed.
     virtual void close() = 0;
@@ -69,11 +87,14 @@ public:
     // Throws away what was received and not yet read, and/or what is not yet sent.
     [[nodiscard]] virtual bool purge(bool receive, bool transmit) = 0;
 
-    // Returns once every byte has gone out; false on an error or a write that stalls.
-    [[nodiscard]] virtual bool write(const uint8_t* data, size_t count) = 0;
+    // Returns once every byte has gone out; a write that stalls fails.
+    [[nodiscard]] virtual WriteStatus write(const uint8_t* data, size_t count) = 0;
     // Returns as soon as bytes are available (at most capacity of them), or after timeoutMs
     // without any.
     [[nodiscard]] virtual ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) = 0;
+
+    virtual void cancel() = 0;
+    virtual void resetCancel() = 0;
 
     // 9600 8N1, then both directions purged.
     [[nodiscard]] bool applyDefaultSettings()

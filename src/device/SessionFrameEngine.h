@@ -26,8 +26,8 @@ public:
     void clearIdentity() { m_identity.fill(0); }
 
 protected:
-    [[nodiscard]] bool handleResponse(uint8_t command, const uint8_t* payload,
-                                      size_t length) override;
+    [[nodiscard]] ReceiveStatus handleResponse(uint8_t command, const uint8_t* payload,
+                                               size_t length) override;
 
 private:
     StoreBlock m_storeBlock;

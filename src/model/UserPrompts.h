@@ -14,6 +14,13 @@ enum class MessageAnswer { ok, cancel, yes, no };
 
 // The questions and messages an operation may put to the user. The GUI shows dialogs; the
 // CLI and the tests answer from their own data. Texts are in the 8-bit character set.
+//
+// Threads: the dialogs belong to the thread that owns the windows, and an operation running
+// there asks directly. A worker asks through an implementation that hands the question to that
+// thread: the call blocks the worker until the user has answered. Whoever stops the worker
+// must be able to release that wait, as the owner thread may itself be waiting for the worker
+// to end; a released question, and any asked after it, gets the safe answer (Cancel when
+// offered, else No) without a dialog.
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;

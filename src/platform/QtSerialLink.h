@@ -2,12 +2,8 @@
 
 #include "device/SerialLink.h"
 
-#include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
-
-class QSerialPort;
 
 namespace quillan {
 class NotificationSink;
@@ -15,16 +11,23 @@ class NotificationSink;
 
 namespace quillan::platform {
 
-// A serial port through QSerialPort in blocking style. The QSerialPort lives on a thread of
-// its own and every call is carried out there, so the link may be opened on one thread and
-// used from another (the user-interface thread detects and opens the port, a device session
-// then reads on its worker) without QSerialPort's notifiers firing on the wrong thread.
+// A serial port through QSerialPort. The QSerialPort lives on a thread of its own, which runs
+// an event loop and uses the port asynchronously: received bytes are gathered as they come,
+// and a write is handed over and followed until it has gone out. read() and write() wait in the
+// caller's thread on those, so cancel() and close() wake them at once from any thread, and the
+// link may be opened on one thread and used from another (the user-interface thread detects
+// and opens the port, a device session then reads on its worker).
+//
+// Needs a QCoreApplication, through which the port's notifiers are delivered; its event loop
+// need not run. Without one the port never opens.
 //
 // On a pseudo-terminal the modem lines cannot be driven or read: RTS and DTR count as set,
-// CTS as asserted, and one debug line says so.
+// CTS as asserted, and one debug line says so. A port error (converter pulled, the other end
+// of a pseudo-terminal closed) closes the port, so the presence check notices it.
 class QtSerialLink final : public device::SerialLink {
 public:
-    // debugSink, if given, gets the debug lines of the link; it must outlive the link.
+    // debugSink, if given, gets the debug lines of the link, posted (some come from the port's
+    // thread); it must outlive the link.
     explicit QtSerialLink(NotificationSink* debugSink = nullptr);
     ~QtSerialLink() override;
     QtSerialLink(const QtSerialLink&) = delete;
@@ -32,30 +35,21 @@ public:
 
     [[nodiscard]] bool open(const std::string& portName) override;
     void close() override;
-    [[nodiscard]] bool isOpen() const override { return m_open; }
+    [[nodiscard]] bool isOpen() const override;
     [[nodiscard]] std::string portName() const override;
     [[nodiscard]] bool configure(const device::LineSettings& settings) override;
     [[nodiscard]] bool setRts(bool raised) override;
     [[nodiscard]] bool setDtr(bool raised) override;
     [[nodiscard]] bool cts() override;
     [[nodiscard]] bool purge(bool receive, bool transmit) override;
-    [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
+    [[nodiscard]] device::WriteStatus write(const uint8_t* data, size_t count) override;
     [[nodiscard]] device::ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override;
+    void cancel() override;
+    void resetCancel() override;
 
 private:
     class PortThread;
 
-    void debugLine(const std::string& text);
-    // On the port thread, after a modem-line call failed: true when the port has no modem
-    // lines (reported once per open), false for a real failure.
-    [[nodiscard]] bool modemLinesMissing(QSerialPort& port);
-
-    NotificationSink* m_debugSink;
-    std::atomic<bool> m_open{false};
-    mutable std::mutex m_nameMutex;
-    std::string m_name;
-    bool m_modemLinesReported = false; // port thread only
-    // Last, so the thread has ended before the members its calls use go away.
     std::unique_ptr<PortThread> m_thread;
 };
 

@@ -6,6 +6,7 @@ namespace quillan::sim {
 
 using device::ReadResult;
 using device::ReadStatus;
+using device::WriteStatus;
 
 SimulatorLink::SimulatorLink(std::shared_ptr<GatewaySimulator> gateway, bool lineTiming)
     : m_gateway(std::move(gateway)), m_lineTiming(lineTiming)
@@ -26,6 +27,7 @@ bool SimulatorLink::open(const std::string& portName)
 {
     std::lock_guard lock(m_mutex);
     m_open = true;
+    m_cancelled = false;
     m_name = portName;
     m_settings = device::DEFAULT_LINE_SETTINGS;
     m_rts = false;
@@ -125,11 +127,14 @@ bool SimulatorLink::purge(bool receive, bool /*transmit*/)
     return true;
 }
 
-bool SimulatorLink::write(const uint8_t* data, size_t count)
+WriteStatus SimulatorLink::write(const uint8_t* data, size_t count)
 {
     std::lock_guard lock(m_mutex);
+    if (m_cancelled) {
+        return WriteStatus::cancelled;
+    }
     if (!m_open) {
-        return false;
+        return WriteStatus::failed;
     }
     const auto now = Clock::now();
     std::vector<Reply> replies = m_gateway->receive(data, count, now);
@@ -140,7 +145,20 @@ bool SimulatorLink::write(const uint8_t* data, size_t count)
         m_output.queueReply(std::move(r.bytes), r.delay);
     }
     m_changed.notify_all();
-    return true;
+    return WriteStatus::ok;
+}
+
+void SimulatorLink::cancel()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    m_changed.notify_all();
+}
+
+void SimulatorLink::resetCancel()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = false;
 }
 
 void SimulatorLink::collectDebugText(Clock::time_point now)
@@ -158,6 +176,9 @@ ReadResult SimulatorLink::read(uint8_t* buffer, size_t capacity, int timeoutMs)
     std::unique_lock lock(m_mutex);
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
+        if (m_cancelled) {
+            return {ReadStatus::cancelled, 0};
+        }
         if (!m_open) {
             return {ReadStatus::error, 0};
         }

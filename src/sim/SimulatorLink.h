@@ -37,8 +37,10 @@ public:
     [[nodiscard]] bool setDtr(bool raised) override;
     [[nodiscard]] bool cts() override;
     [[nodiscard]] bool purge(bool receive, bool transmit) override;
-    [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
+    [[nodiscard]] device::WriteStatus write(const uint8_t* data, size_t count) override;
     [[nodiscard]] device::ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override;
+    void cancel() override;
+    void resetCancel() override;
 
     [[nodiscard]] GatewaySimulator& gateway() { return *m_gateway; }
     [[nodiscard]] bool rts() const;
@@ -55,6 +57,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_open = false;
+    bool m_cancelled = false;
     std::string m_name;
     device::LineSettings m_settings = device::DEFAULT_LINE_SETTINGS;
     bool m_lineTiming = true;

@@ -4,8 +4,12 @@
 #include "device/SessionFrameEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 using namespace quillan::device;
@@ -79,9 +83,38 @@ const ReceiveCase RECEIVE_CASES[] = {
      ReceiveStatus::badFrame,
      false,
      ReceiveStatus::badFrame},
-    {"Nak", makeFrame(CMD_NAK), {}, false, ReceiveStatus::ok, false, ReceiveStatus::ok},
-    {"UnknownReply", makeFrame(99), {}, false, ReceiveStatus::ok, false, ReceiveStatus::ok},
-    {"Ack73NodeOnly", makeFrame(CMD_ACK_73), {}, true, ReceiveStatus::ok, false, ReceiveStatus::ok},
+    {"Nak", makeFrame(CMD_NAK), {}, false, ReceiveStatus::nak, false, ReceiveStatus::nak},
+    {"UnknownReply",
+     makeFrame(99),
+     {},
+     false,
+     ReceiveStatus::unknownReply,
+     false,
+     ReceiveStatus::unknownReply},
+    {"Ack73NodeOnly",
+     makeFrame(CMD_ACK_73),
+     {},
+     true,
+     ReceiveStatus::ok,
+     false,
+     ReceiveStatus::unknownReply},
+    {"CutOffInThePayload",
+     std::vector<uint8_t>{0xFF, CMD_IDENTITY, 16, 0, 12, 0, '1', '.'},
+     {},
+     false,
+     ReceiveStatus::truncated,
+     false,
+     ReceiveStatus::truncated},
+    {"CutOffInTheHeader",
+     std::vector<uint8_t>{0xFF, CMD_ACK},
+     {},
+     false,
+     ReceiveStatus::truncated,
+     false,
+     ReceiveStatus::truncated},
+    // Noise is no reply to the session engine, which skips it; the Node engine takes it for
+    // a frame that fails its checks.
+    {"NoiseOnly", GARBAGE, {}, false, ReceiveStatus::badFrame, false, ReceiveStatus::timeout},
     {"LengthBeyondBuffer",
      std::vector<uint8_t>{0xFF, CMD_ACK, 0x00, 0x30, 1, 2, 3},
      {},
@@ -133,7 +166,8 @@ TEST_P(ReceiveTest, EngineReadsTheReplyItsWay)
         const auto start = std::find(c.reply.begin(), c.reply.end(), FRAME_START);
         EXPECT_EQ(engine.lastReplyCommand(), *(start + 1));
     }
-    if (status == ReceiveStatus::badFrame || status == ReceiveStatus::timeout) {
+    if (status == ReceiveStatus::badFrame || status == ReceiveStatus::timeout ||
+        status == ReceiveStatus::truncated) {
         EXPECT_EQ(link.timedOutReads(), 1); // the reader kept listening until its time-out
     }
     if (!c.pieces.empty() && status == ReceiveStatus::ok) {
@@ -202,18 +236,23 @@ TEST_F(NodeEngineTest, RepliesFillTheLinkState)
     EXPECT_TRUE(reply(CMD_READ_BLOCK, BlockData{10, 0, {5, 0, 0, 0}}.encode()));
     EXPECT_EQ(stored.type, 10);
     EXPECT_EQ(stored.data, (std::vector<uint8_t>{5, 0, 0, 0}));
+    // Replies that arrive whole but are turned down.
     EXPECT_FALSE(reply(CMD_READ_BLOCK, BlockData{4, 0, {1, 2, 3, 4}}.encode()));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     std::vector<uint8_t> lying = BlockData{10, 0, {5, 0, 0, 0}}.encode();
     putLe16(lying.data() + 4, 200); // count beyond the payload: garbled, never read past it
     stored = {};
     EXPECT_FALSE(reply(CMD_READ_BLOCK, lying));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     EXPECT_EQ(stored.type, 0);
 
     EXPECT_TRUE(reply(CMD_STATUS_CLEAR, std::vector<uint8_t>(24, 0)));
     std::vector<uint8_t> status(20, 0);
     status[19] = 1;
     EXPECT_FALSE(reply(CMD_STATUS_CLEAR, status));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     EXPECT_FALSE(reply(CMD_STATUS_CLEAR, std::vector<uint8_t>(19, 0)));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     EXPECT_TRUE(reply(CMD_ACK_72, {9, 9, 9}));
 
     // A short identity leaves zeros, not the rest of the previous one.
@@ -287,6 +326,7 @@ TEST_F(NodeEngineTest, ProjectDataReadersWaitForTheirReplyOnly)
 
     link.reply(makeFrame(CMD_PROJECT_DATA));
     EXPECT_FALSE(engine.readProjectData(REPLY_TIMEOUT_MS)); // needs at least one byte
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
 
     link.reply(makeFrame(CMD_PROJECT_DATA, {1, 0, 0, 0, 9}));
     EXPECT_EQ(engine.readProjectFileStored(REPLY_TIMEOUT_MS), 1u);
@@ -323,13 +363,18 @@ TEST(SessionEngine, ReplyTable)
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(std::get<2>(stored[0]).size(), 36u);
     EXPECT_FALSE(reply(CMD_READ_BLOCK, BlockData{8, 0, {}}.encode()));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     EXPECT_FALSE(reply(CMD_READ_BLOCK, {0, 0, 0}));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
 
     EXPECT_TRUE(reply(CMD_ACK, {}));
     EXPECT_TRUE(reply(CMD_ACK_72, {1}));
-    for (uint8_t other : {CMD_NAK, CMD_ACK_73, CMD_KEY_VALUE, CMD_RADIO_INFO, CMD_DEVICE_TEXT,
+    EXPECT_FALSE(reply(CMD_NAK, {}));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::nak);
+    for (uint8_t other : {CMD_ACK_73, CMD_KEY_VALUE, CMD_RADIO_INFO, CMD_DEVICE_TEXT,
                           CMD_STATUS_CLEAR, CMD_PROJECT_DATA}) {
         EXPECT_FALSE(reply(other, std::vector<uint8_t>(64, 0))) << int(other);
+        EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::unknownReply) << int(other);
     }
 }
 
@@ -344,9 +389,11 @@ TEST(FrameEngineFaults, WritesAndReadsThatFail)
     ASSERT_TRUE(link.open("ttyUSB0"));
     link.setFailWrites(true);
     EXPECT_FALSE(engine.sendFrame(CMD_ENQUIRE));
+    EXPECT_EQ(engine.lastWriteStatus(), WriteStatus::failed);
     link.setFailWrites(false);
     link.setStallWrites(true, 50);
     EXPECT_FALSE(engine.sendFrame(CMD_ENQUIRE));
+    EXPECT_EQ(engine.lastWriteStatus(), WriteStatus::failed);
     link.setStallWrites(false);
 
     link.dropReplies(1);
@@ -400,5 +447,84 @@ TEST(FrameEngineThreads, WorkerWaitsForAReplyFromAnotherThread)
     EXPECT_TRUE(accepted);
     EXPECT_EQ(engine.identity()[0], 2);
 }
+
+// Stopping a worker: whatever the engine is waiting on ends at once with cancelled, and
+// nothing after it waits again until the cancel is cleared.
+struct CancelCase {
+    const char* name;
+    std::function<void(MemorySerialLink&)> arrange;
+    std::function<bool(SessionFrameEngine&)> wait;
+    bool waitsInTheLink;
+    std::optional<ReceiveStatus> receiveStatus;
+    std::optional<WriteStatus> writeStatus;
+};
+
+const CancelCase CANCEL_CASES[] = {
+    {"ReadWithNothingComing", [](MemorySerialLink&) {},
+     [](SessionFrameEngine& e) { return e.readReply(15000); }, true, ReceiveStatus::cancelled,
+     std::nullopt},
+    {"ReadFromADriverThatDoesNotComeBack",
+     [](MemorySerialLink& l) {
+         l.inject(makeFrame(CMD_ACK));
+         l.setHoldReads(true);
+     },
+     [](SessionFrameEngine& e) { return e.readReply(15000); }, true, ReceiveStatus::cancelled,
+     std::nullopt},
+    {"WriteThatStalls", [](MemorySerialLink& l) { l.setStallWrites(true, 60000); },
+     [](SessionFrameEngine& e) { return e.sendFrame(CMD_FLASH_BEGIN); }, true, std::nullopt,
+     WriteStatus::cancelled},
+    {"FixedDelay", [](MemorySerialLink&) {}, [](SessionFrameEngine& e) { return e.pause(15000); },
+     false, std::nullopt, std::nullopt},
+};
+
+class CancelTest : public testing::TestWithParam<CancelCase> {};
+
+TEST_P(CancelTest, EndsTheWaitAndEveryLaterOne)
+{
+    const CancelCase& c = GetParam();
+    MemorySerialLink link;
+    ASSERT_TRUE(link.open("ttyUSB0"));
+    c.arrange(link);
+    SessionFrameEngine engine(&link);
+
+    auto worker = std::async(std::launch::async, [&] { return c.wait(engine); });
+    if (c.waitsInTheLink) {
+        ASSERT_TRUE(link.waitForBlockedCall(5000));
+    }
+    engine.cancel();
+    // Well short of the 15 s and 60 s the waits would otherwise take.
+    ASSERT_EQ(worker.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_FALSE(worker.get());
+    EXPECT_TRUE(engine.isCancelled());
+    if (c.receiveStatus) {
+        EXPECT_EQ(engine.lastReceiveStatus(), *c.receiveStatus);
+    }
+    if (c.writeStatus) {
+        EXPECT_EQ(engine.lastWriteStatus(), *c.writeStatus);
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(engine.sendFrame(CMD_ENQUIRE));
+    EXPECT_FALSE(engine.readReply(15000));
+    EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::cancelled);
+    EXPECT_FALSE(engine.pause(15000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(link.setRts(false)); // the port itself still answers, for the way out
+
+    engine.resetCancel();
+    link.setHoldReads(false);
+    link.setStallWrites(false);
+    (void)link.purge(true, true);
+    link.setResponder(
+        [](MemorySerialLink& l, const std::vector<uint8_t>&) { l.reply(makeFrame(CMD_ACK)); });
+    ASSERT_TRUE(engine.sendFrame(CMD_ENQUIRE));
+    EXPECT_TRUE(engine.readReply(REPLY_TIMEOUT_MS));
+    EXPECT_TRUE(engine.pause(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, CancelTest, testing::ValuesIn(CANCEL_CASES),
+                         [](const testing::TestParamInfo<CancelCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 } // namespace

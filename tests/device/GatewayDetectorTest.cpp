@@ -3,8 +3,8 @@
 #include "device/MemorySerialLink.h"
 #include "model/Notifications.h"
 #include "model/UserPrompts.h"
+#include "support/TestDoubles.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace quillan;
@@ -21,21 +21,6 @@ class FakeLister final : public PortLister {
 public:
     std::vector<PortInfo> ports;
     std::vector<PortInfo> listPorts() override { return ports; }
-};
-
-class RecordingSink final : public NotificationSink {
-public:
-    std::vector<std::string> debugLines;
-    void notify(const Notification& n) override
-    {
-        if (n.code == MSG_DEBUG_LINE) {
-            debugLines.push_back(n.text);
-        }
-    }
-    [[nodiscard]] long count(const std::string& text) const
-    {
-        return std::count(debugLines.begin(), debugLines.end(), text);
-    }
 };
 
 struct Message {
@@ -79,7 +64,7 @@ protected:
     static constexpr LineSettings CONFIG{115200, 8, PARITY_EVEN, STOP_BITS_TWO};
     MemorySerialLink port;
     FakeLister lister;
-    RecordingSink sink;
+    test::RecordingSink sink;
     RecordingPrompts prompts;
     GatewayDetector detector{port, lister, sink, prompts};
     std::vector<std::string> storedPorts;
@@ -100,7 +85,10 @@ TEST_F(GatewayDetectorTest, OpensTheGatewayAtTheConfigurationPortSettings)
     EXPECT_EQ(port.settings(), CONFIG);
     EXPECT_FALSE(port.rts());
     EXPECT_TRUE(port.dtr());
-    EXPECT_EQ(sink.debugLines, std::vector<std::string>{CONNECTED});
+    EXPECT_EQ(sink.lines(MSG_DEBUG_LINE), std::vector<std::string>{CONNECTED});
+    // Sent to the main window: the check runs on the thread that owns it.
+    EXPECT_EQ(sink.all().at(0).delivery, Delivery::sent);
+    EXPECT_EQ(sink.all().at(0).receiver, Receiver::mainWindow);
     EXPECT_EQ(storedPorts, std::vector<std::string>{"ttyUSB1"});
     EXPECT_TRUE(prompts.messages.empty());
 }
@@ -178,7 +166,7 @@ TEST_P(GatewayMatchTest, PicksTheRightPort)
         EXPECT_EQ(m.caption, "USB Serial Port Error");
         EXPECT_EQ(m.text, OPEN_ERROR);
     }
-    EXPECT_EQ(sink.count(CONNECTED), c.expectedPort.empty() ? 0 : 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), c.expectedPort.empty() ? 0 : 1);
     if (!c.expectedPort.empty()) {
         EXPECT_EQ(storedPorts, std::vector<std::string>{c.expectedPort});
     }
@@ -200,13 +188,13 @@ TEST_F(GatewayDetectorTest, ArrivalAttachesOnlyWhileDetached)
     lister.ports.push_back(gateway("ttyUSB1"));
     detector.poll();
     EXPECT_TRUE(detector.isAttached());
-    EXPECT_EQ(sink.count(CONNECTED), 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), 1);
 
     lister.ports.push_back(other("ttyUSB2", "FT123"));
     detector.poll(); // a further arrival leaves the open port alone
     detector.poll();
     EXPECT_EQ(port.openedNames(), std::vector<std::string>{"ttyUSB1"});
-    EXPECT_EQ(sink.count(CONNECTED), 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), 1);
 }
 
 TEST_F(GatewayDetectorTest, RemovalOfAnotherDeviceKeepsTheGateway)
@@ -221,7 +209,7 @@ TEST_F(GatewayDetectorTest, RemovalOfAnotherDeviceKeepsTheGateway)
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.portName(), "ttyUSB1");
     EXPECT_EQ(port.openedNames(), (std::vector<std::string>{"ttyUSB1", "ttyUSB1"}));
-    EXPECT_EQ(sink.debugLines, (std::vector<std::string>{CONNECTED, CONNECTED}));
+    EXPECT_EQ(sink.lines(MSG_DEBUG_LINE), (std::vector<std::string>{CONNECTED, CONNECTED}));
 }
 
 TEST_F(GatewayDetectorTest, RemovalOfTheGatewayDisconnectsOnce)
@@ -235,14 +223,14 @@ TEST_F(GatewayDetectorTest, RemovalOfTheGatewayDisconnectsOnce)
 
     EXPECT_FALSE(detector.isAttached());
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(sink.debugLines, (std::vector<std::string>{CONNECTED, DISCONNECTED}));
+    EXPECT_EQ(sink.lines(MSG_DEBUG_LINE), (std::vector<std::string>{CONNECTED, DISCONNECTED}));
     EXPECT_TRUE(prompts.messages.empty());
 
     lister.ports.push_back(gateway("ttyUSB3")); // plugged in again, perhaps elsewhere
     detector.poll();
     EXPECT_TRUE(detector.isAttached());
     EXPECT_EQ(port.portName(), "ttyUSB3");
-    EXPECT_EQ(sink.count(CONNECTED), 2);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), 2);
 }
 
 TEST_F(GatewayDetectorTest, ChecksWaitWhileADeviceOperationOwnsThePort)
@@ -255,22 +243,22 @@ TEST_F(GatewayDetectorTest, ChecksWaitWhileADeviceOperationOwnsThePort)
         detector.poll();
         detector.detectGateway();
         EXPECT_EQ(port.openedNames().size(), 1u); // not reopened under the operation
-        EXPECT_EQ(sink.count(CONNECTED), 1);
+        EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), 1);
     }
     detector.poll();
     EXPECT_EQ(port.openedNames().size(), 2u);
-    EXPECT_EQ(sink.count(CONNECTED), 2);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, CONNECTED), 2);
 
     {
         GatewayDetector::BusyGuard busy(detector);
         lister.ports = {};
         detector.poll();
         EXPECT_TRUE(port.isOpen());
-        EXPECT_EQ(sink.count(DISCONNECTED), 0);
+        EXPECT_EQ(sink.count(MSG_DEBUG_LINE, DISCONNECTED), 0);
     }
     detector.poll();
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(sink.count(DISCONNECTED), 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, DISCONNECTED), 1);
 }
 
 TEST_F(GatewayDetectorTest, PortLostUnderAnOperationIsNoticed)
@@ -284,11 +272,11 @@ TEST_F(GatewayDetectorTest, PortLostUnderAnOperationIsNoticed)
     }
     detector.poll();
     EXPECT_FALSE(detector.isAttached());
-    EXPECT_EQ(sink.count(DISCONNECTED), 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, DISCONNECTED), 1);
     EXPECT_EQ(prompts.messages.size(), 1u);
     detector.poll(); // no flood of messages
     EXPECT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(sink.count(DISCONNECTED), 1);
+    EXPECT_EQ(sink.count(MSG_DEBUG_LINE, DISCONNECTED), 1);
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include "device/DeviceFrame.h"
 #include "device/SessionFrameEngine.h"
 #include "model/Notifications.h"
+#include "support/TestDoubles.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <poll.h>
 #include <stdlib.h>
 #include <thread>
@@ -16,6 +18,7 @@
 using namespace quillan;
 using namespace quillan::device;
 using quillan::platform::QtSerialLink;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -86,24 +89,6 @@ private:
     std::string m_path;
 };
 
-class RecordingSink final : public NotificationSink {
-public:
-    void notify(const Notification& n) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_lines.push_back(n.text);
-    }
-    [[nodiscard]] std::vector<std::string> lines() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_lines;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
-};
-
 class QtSerialLinkTest : public testing::Test {
 protected:
     void SetUp() override
@@ -113,7 +98,7 @@ protected:
     }
 
     PseudoTerminal pty;
-    RecordingSink sink;
+    test::RecordingSink sink;
     QtSerialLink link{&sink};
 };
 
@@ -128,7 +113,9 @@ TEST_F(QtSerialLinkTest, ExchangesFramesBothWaysFromAWorkerThread)
     EXPECT_TRUE(link.setDtr(true));
     EXPECT_TRUE(link.setRts(false));
     EXPECT_TRUE(link.cts());
-    EXPECT_EQ(sink.lines().size(), 1u);
+    ASSERT_EQ(sink.lines(MSG_DEBUG_LINE).size(), 1u);
+    // Made on the port's thread, which must never wait for the window's thread.
+    EXPECT_EQ(sink.all()[0].delivery, Delivery::posted);
 
     // Opened here, used by the session's worker.
     SessionFrameEngine engine(&link);
@@ -186,7 +173,97 @@ TEST_F(QtSerialLinkTest, ReadErrorAfterTheOtherEndWentAwayClosesThePort)
     EXPECT_EQ(link.read(buffer, sizeof buffer, 5000).status, ReadStatus::error);
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.read(buffer, sizeof buffer, 10).status, ReadStatus::error);
-    EXPECT_FALSE(link.write(buffer, 1));
+    EXPECT_EQ(link.write(buffer, 1), WriteStatus::failed);
+    ASSERT_TRUE(sink.waitForCount(1, 5000));
+    EXPECT_NE(sink.lines(MSG_DEBUG_LINE).at(0).find("failed"), std::string::npos);
+    EXPECT_EQ(sink.all()[0].delivery, Delivery::posted);
+}
+
+TEST_F(QtSerialLinkTest, PurgeDropsWhatArrivedAndWasNotRead)
+{
+    ASSERT_TRUE(pty.send({1, 2, 3}));
+    uint8_t byte = 0;
+    ASSERT_EQ(link.read(&byte, 1, 5000).status, ReadStatus::data);
+    EXPECT_EQ(byte, 1);
+    ASSERT_TRUE(link.purge(true, false));
+    EXPECT_EQ(link.read(&byte, 1, 100).status, ReadStatus::timeout);
+    ASSERT_TRUE(pty.send({9}));
+    ASSERT_EQ(link.read(&byte, 1, 5000).status, ReadStatus::data);
+    EXPECT_EQ(byte, 9);
+}
+
+// What the old port did wrong: a call waited in turn behind a read's whole time-out (15 s for
+// the flash begin). A read with that time-out, stopped 50 ms in, comes back at once.
+TEST_F(QtSerialLinkTest, CancelEndsAFifteenSecondReadAtOnce)
+{
+    auto read = std::async(std::launch::async, [this] {
+        uint8_t buffer[16];
+        const ReadStatus status = link.read(buffer, sizeof buffer, 15000).status;
+        return std::make_pair(status, Clock::now());
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto cancelledAt = Clock::now();
+    link.cancel();
+    ASSERT_EQ(read.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    const auto [status, returnedAt] = read.get();
+    const auto latency =
+        std::chrono::duration_cast<std::chrono::microseconds>(returnedAt - cancelledAt);
+    std::printf("[ cancel   ] a 15 s read came back %lld us after cancel()\n",
+                static_cast<long long>(latency.count()));
+    EXPECT_EQ(status, ReadStatus::cancelled);
+    EXPECT_LT(latency, std::chrono::milliseconds(100));
+
+    // No new wait until the owner clears the cancel; the port itself still answers.
+    uint8_t byte = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(link.read(&byte, 1, 15000).status, ReadStatus::cancelled);
+    EXPECT_EQ(link.write(&byte, 1), WriteStatus::cancelled);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(link.setRts(false));
+    EXPECT_TRUE(link.isOpen());
+
+    link.resetCancel();
+    EXPECT_EQ(link.read(&byte, 1, 50).status, ReadStatus::timeout);
+    ASSERT_TRUE(pty.send({7}));
+    ASSERT_EQ(link.read(&byte, 1, 5000).status, ReadStatus::data);
+    EXPECT_EQ(byte, 7);
+}
+
+TEST_F(QtSerialLinkTest, CloseFromAnotherThreadEndsAPendingRead)
+{
+    auto read = std::async(std::launch::async, [this] {
+        uint8_t buffer[16];
+        return link.read(buffer, sizeof buffer, 15000).status;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto closedAt = Clock::now();
+    link.close();
+    ASSERT_EQ(read.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_LT(Clock::now() - closedAt, std::chrono::seconds(1));
+    EXPECT_EQ(read.get(), ReadStatus::error);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_TRUE(link.open(pty.path())); // and the port can be had again
+}
+
+TEST_F(QtSerialLinkTest, CancelEndsAWriteTheLineDoesNotTake)
+{
+    // Nobody reads the other end: the pseudo-terminal's queue fills and the write waits.
+    const std::vector<uint8_t> flood(1 << 20, 0x55);
+    auto write =
+        std::async(std::launch::async, [&] { return link.write(flood.data(), flood.size()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    link.cancel();
+    ASSERT_EQ(write.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(write.get(), WriteStatus::cancelled);
+
+    // The rest was dropped: once the queue drains, a new request goes out whole.
+    link.resetCancel();
+    (void)pty.receive(flood.size(), 200);
+    const std::vector<uint8_t> request = makeFrame(CMD_ENQUIRE);
+    ASSERT_EQ(link.write(request.data(), request.size()), WriteStatus::ok);
+    const std::vector<uint8_t> received = pty.receive(flood.size(), 500);
+    ASSERT_GE(received.size(), request.size());
+    EXPECT_TRUE(std::equal(request.rbegin(), request.rend(), received.rbegin()));
 }
 
 TEST_F(QtSerialLinkTest, PortIsOpenOnlyOnce)

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "model/Notifications.h"
+#include "support/TestDoubles.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -16,24 +17,6 @@ using quillan::test::TempDir;
 namespace {
 
 using quillan::test::PrintTo;
-
-class RecordingSink final : public NotificationSink {
-public:
-    void notify(const Notification& notification) override
-    {
-        const std::lock_guard lock(m_mutex);
-        m_received.push_back(notification);
-    }
-    std::vector<Notification> received() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_received;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<Notification> m_received;
-};
 
 VelLogFile::Clock fixedClock(LogTime time)
 {
@@ -53,14 +36,14 @@ TEST_P(LogLine, IsTimeStampedAndEndsWithCrLf)
 {
     TempDir dir;
     ASSERT_TRUE(dir.valid());
-    RecordingSink sink;
+    test::RecordingSink sink;
     VelLogFile log(sink, fixedClock(GetParam().time));
     log.openLog(dir.file("Debug.log"));
 
     log.writeLine(GetParam().text);
 
     EXPECT_EQ(test::readAll(dir.file("Debug.log")), GetParam().line);
-    EXPECT_TRUE(sink.received().empty());
+    EXPECT_TRUE(sink.all().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,7 +63,7 @@ TEST(VelLogFile, AppendsAcrossOpens)
     TempDir dir;
     ASSERT_TRUE(dir.valid());
     const std::string path = dir.file("Debug.log");
-    RecordingSink sink;
+    test::RecordingSink sink;
     {
         VelLogFile first(sink, fixedClock({1, 2, 3, 4}));
         first.openLog(path);
@@ -104,13 +87,13 @@ TEST(VelLogFile, UncreatableLogIsReportedAndDropsLinesUntilReopened)
     // A path below a plain file cannot be created, even with administrative rights.
     test::writeAll(dir.file("plain"), "x");
     const std::string badPath = dir.file("plain") + "/./logs/../Debug.log";
-    RecordingSink sink;
+    test::RecordingSink sink;
     VelLogFile log(sink, fixedClock({9, 5, 3, 7}));
 
     log.openLog(badPath);
     log.writeLine("lost");
 
-    const auto received = sink.received();
+    const auto received = sink.all();
     ASSERT_EQ(received.size(), 1U);
     EXPECT_EQ(received[0].code, MSG_OUTPUT_LINE);
     EXPECT_EQ(received[0].text, dir.file("plain") + "/Debug.log was unable to be created - this "
@@ -122,16 +105,16 @@ TEST(VelLogFile, UncreatableLogIsReportedAndDropsLinesUntilReopened)
     log.writeLine("kept");
     EXPECT_TRUE(log.isOpen());
     EXPECT_EQ(test::readAll(dir.file("Debug.log")), "09:05:03-007-  kept\r\n");
-    EXPECT_EQ(sink.received().size(), 1U);
+    EXPECT_EQ(sink.all().size(), 1U);
 }
 
 TEST(VelLogFile, WritesNothingBeforeALogIsOpened)
 {
-    RecordingSink sink;
+    test::RecordingSink sink;
     VelLogFile log(sink);
     log.writeLine("nowhere to go");
     EXPECT_FALSE(log.isOpen());
-    EXPECT_TRUE(sink.received().empty());
+    EXPECT_TRUE(sink.all().empty());
 }
 
 TEST(VelLogFile, LocalTimeIsInRange)
@@ -153,7 +136,7 @@ TEST(VelLogFile, WorkerLinesSurviveReopening)
 {
     TempDir dir;
     ASSERT_TRUE(dir.valid());
-    RecordingSink sink;
+    test::RecordingSink sink;
     VelLogFile log(sink, fixedClock({12, 0, 0, 0}));
     log.openLog(dir.file("a.log"));
 
@@ -183,7 +166,7 @@ TEST(VelLogFile, WorkerLinesSurviveReopening)
         }
     }
     EXPECT_EQ(seen, kLines);
-    EXPECT_TRUE(sink.received().empty());
+    EXPECT_TRUE(sink.all().empty());
 }
 
 } // namespace

@@ -43,7 +43,7 @@ inline const std::vector<FaultCase>& faultCases()
          faultsWith([](auto& f) { f.nak = {5}; }),
          1000,
          false,
-         ReceiveStatus::ok,
+         ReceiveStatus::nak,
          true,
          false,
          0},
@@ -117,7 +117,7 @@ inline void checkFaultCase(const FaultCase& c, device::SerialLink& link)
     device::NodeFrameEngine node(state, &link);
     int naks = 0;
     node.setNakHandler([&] { ++naks; });
-    ASSERT_TRUE(link.write(enquire.data(), enquire.size()));
+    ASSERT_EQ(link.write(enquire.data(), enquire.size()), device::WriteStatus::ok);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(node.readReply(c.timeoutMs), c.nodeAccepts);
     const auto elapsed = std::chrono::steady_clock::now() - start;

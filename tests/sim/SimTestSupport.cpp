@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -100,9 +101,42 @@ Bytes withModbusCrc(Bytes frame)
     return frame;
 }
 
+PosixTestLink::PosixTestLink() : m_cancelFd(::eventfd(0, EFD_NONBLOCK)) {}
+
+PosixTestLink::~PosixTestLink()
+{
+    close();
+    if (m_cancelFd >= 0) {
+        ::close(m_cancelFd);
+    }
+}
+
+void PosixTestLink::cancel()
+{
+    const uint64_t one = 1;
+    (void)!::write(m_cancelFd, &one, sizeof one);
+}
+
+void PosixTestLink::resetCancel()
+{
+    uint64_t count = 0;
+    (void)!::read(m_cancelFd, &count, sizeof count);
+}
+
+int PosixTestLink::waitFor(short events, int timeoutMs) const
+{
+    pollfd fds[2] = {{m_cancelFd, POLLIN, 0}, {m_fd, events, 0}};
+    const int ready = ::poll(fds, 2, timeoutMs);
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+        return -2;
+    }
+    return ready > 0 ? 1 : ready;
+}
+
 bool PosixTestLink::open(const std::string& portName)
 {
     close();
+    resetCancel();
     m_fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0) {
         return false;
@@ -136,25 +170,31 @@ bool PosixTestLink::purge(bool receive, bool /*transmit*/)
     return !receive || ::tcflush(m_fd, TCIFLUSH) == 0;
 }
 
-bool PosixTestLink::write(const uint8_t* data, size_t count)
+device::WriteStatus PosixTestLink::write(const uint8_t* data, size_t count)
 {
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     size_t done = 0;
     while (m_fd >= 0 && done < count) {
+        if (waitFor(0, 0) == -2) {
+            return device::WriteStatus::cancelled;
+        }
         const ssize_t n = ::write(m_fd, data + done, count - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return false;
+            return device::WriteStatus::failed;
         }
-        pollfd pfd{m_fd, POLLOUT, 0};
-        if (::poll(&pfd, 1, remainingMs(deadline)) <= 0) {
-            return false;
+        const int ready = waitFor(POLLOUT, remainingMs(deadline));
+        if (ready == -2) {
+            return device::WriteStatus::cancelled;
+        }
+        if (ready <= 0) {
+            return device::WriteStatus::failed;
         }
     }
-    return m_fd >= 0;
+    return m_fd >= 0 ? device::WriteStatus::ok : device::WriteStatus::failed;
 }
 
 device::ReadResult PosixTestLink::read(uint8_t* buffer, size_t capacity, int timeoutMs)
@@ -164,8 +204,10 @@ device::ReadResult PosixTestLink::read(uint8_t* buffer, size_t capacity, int tim
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        pollfd pfd{m_fd, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, remainingMs(deadline));
+        const int ready = waitFor(POLLIN, remainingMs(deadline));
+        if (ready == -2) {
+            return {device::ReadStatus::cancelled, 0};
+        }
         if (ready == 0) {
             return {device::ReadStatus::timeout, 0};
         }

@@ -37,7 +37,10 @@ inline constexpr uint8_t kSlaveId = 7;
 // A purge clears only what was received.
 class PosixTestLink final : public device::SerialLink {
 public:
-    ~PosixTestLink() override { close(); }
+    PosixTestLink();
+    ~PosixTestLink() override;
+    PosixTestLink(const PosixTestLink&) = delete;
+    PosixTestLink& operator=(const PosixTestLink&) = delete;
 
     [[nodiscard]] bool open(const std::string& portName) override;
     void close() override;
@@ -48,15 +51,25 @@ public:
     [[nodiscard]] bool setDtr(bool) override { return isOpen(); }
     [[nodiscard]] bool cts() override { return isOpen(); }
     [[nodiscard]] bool purge(bool receive, bool transmit) override;
-    [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
+    [[nodiscard]] device::WriteStatus write(const uint8_t* data, size_t count) override;
     [[nodiscard]] device::ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override;
+    void cancel() override;
+    void resetCancel() override;
 
-    [[nodiscard]] bool send(const Bytes& bytes) { return write(bytes.data(), bytes.size()); }
+    [[nodiscard]] bool send(const Bytes& bytes)
+    {
+        return write(bytes.data(), bytes.size()) == device::WriteStatus::ok;
+    }
     // Exactly count bytes, or what came before timeoutMs passed.
     [[nodiscard]] Bytes receive(size_t count, int timeoutMs);
 
 private:
+    // Waits for events on the port or a cancel; 1 when the port is ready, 0 on time-out,
+    // -1 on a poll error, -2 when cancelled.
+    [[nodiscard]] int waitFor(short events, int timeoutMs) const;
+
     int m_fd = -1;
+    int m_cancelFd = -1; // an eventfd, readable while cancelled
     std::string m_name;
 };
 

@@ -68,7 +68,7 @@ TEST_P(LiteralTest, AnswersAFrameWrittenByHand)
     state.setSiteKey(kLiteralSiteKey);
     open(state);
     const LiteralExchange& e = GetParam();
-    ASSERT_TRUE(link->write(e.request.data(), e.request.size()));
+    ASSERT_EQ(link->write(e.request.data(), e.request.size()), device::WriteStatus::ok);
     EXPECT_EQ(readBytes(*link, e.reply.size(), 1000), e.reply);
     uint8_t more = 0;
     EXPECT_EQ(link->read(&more, 1, 20).status, device::ReadStatus::timeout);
@@ -82,7 +82,7 @@ TEST_F(SimulatorLinkTest, TablePageWrittenByHandReadsBackByteForByte)
     open();
     for (const LiteralExchange& e : literalPageConversation()) {
         SCOPED_TRACE(e.name);
-        ASSERT_TRUE(link->write(e.request.data(), e.request.size()));
+        ASSERT_EQ(link->write(e.request.data(), e.request.size()), device::WriteStatus::ok);
         EXPECT_EQ(readBytes(*link, e.reply.size(), 1000), e.reply);
     }
     uint8_t more = 0;
@@ -129,7 +129,7 @@ TEST_F(SimulatorLinkTest, DebugTextNeverSplitsAReply)
     // Requests while the gateway talks: every reply comes whole, between whole lines.
     Bytes stream;
     for (int i = 0; i < 6; ++i) {
-        ASSERT_TRUE(link->write(ENQUIRE.data(), ENQUIRE.size()));
+        ASSERT_EQ(link->write(ENQUIRE.data(), ENQUIRE.size()), device::WriteStatus::ok);
         const Bytes got = readBytes(*link, 4096, 250);
         stream.insert(stream.end(), got.begin(), got.end());
     }
@@ -174,7 +174,7 @@ TEST_F(SimulatorLinkTest, LineTimingPacesTheReply)
     for (const bool timing : {true, false}) {
         SCOPED_TRACE(timing ? "line timing" : "no line timing");
         open(state, {}, timing);
-        ASSERT_TRUE(link->write(framed.data(), framed.size()));
+        ASSERT_EQ(link->write(framed.data(), framed.size()), device::WriteStatus::ok);
         int reads = 0;
         const auto start = Clock::now();
         const Bytes reply = readBytes(*link, kReplySize, 1000, &reads);
@@ -197,7 +197,7 @@ TEST_F(SimulatorLinkTest, PurgeKeepsTheComingReplyButDropsWhatArrived)
     Bytes line = readBytes(*link, 1, 200);
     ASSERT_EQ(line.size(), 1u);
     ASSERT_TRUE(link->setRts(true));
-    ASSERT_TRUE(link->write(ENQUIRE.data(), ENQUIRE.size()));
+    ASSERT_EQ(link->write(ENQUIRE.data(), ENQUIRE.size()), device::WriteStatus::ok);
     ASSERT_TRUE(link->purge(true, true));
     EXPECT_EQ(readBytes(*link, 64, 200), ACK);
 }
@@ -217,7 +217,7 @@ TEST_F(SimulatorLinkTest, ClosingEndsABlockedRead)
     reader.join();
     EXPECT_EQ(status, device::ReadStatus::error);
     EXPECT_LT(waited, std::chrono::seconds(5)); // not the read's own time-out
-    EXPECT_FALSE(link->write(ENQUIRE.data(), ENQUIRE.size()));
+    EXPECT_EQ(link->write(ENQUIRE.data(), ENQUIRE.size()), device::WriteStatus::failed);
 }
 
 TEST(SimulatorPortTest, SimPortReachesOneGatewayAcrossOpens)

@@ -3,6 +3,9 @@
 #include "model/Notifications.h"
 #include "model/UserPrompts.h"
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -11,7 +14,8 @@
 
 namespace quillan::test {
 
-// Records every notification; onNotify, when set, sees each one as it comes.
+// Records every notification with its delivery and receiver, from any thread; a send is
+// handled at once. onNotify, when set, sees each one as it comes.
 class RecordingSink final : public NotificationSink {
 public:
     void notify(const Notification& n) override
@@ -19,11 +23,13 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_all.push_back(n);
+            m_changed.notify_all();
         }
         if (onNotify) {
             onNotify(n);
         }
     }
+    // The texts of the notifications with this code, in order.
     [[nodiscard]] std::vector<std::string> lines(int code) const
     {
         std::lock_guard lock(m_mutex);
@@ -40,11 +46,24 @@ public:
         std::lock_guard lock(m_mutex);
         return m_all;
     }
+    [[nodiscard]] long count(int code, const std::string& text) const
+    {
+        const auto texts = lines(code);
+        return std::count(texts.begin(), texts.end(), text);
+    }
+    // Waits until at least count notifications have come.
+    [[nodiscard]] bool waitForCount(size_t count, int timeoutMs) const
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return m_all.size() >= count; });
+    }
 
     std::function<void(const Notification&)> onNotify;
 
 private:
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
     std::vector<Notification> m_all;
 };
 
