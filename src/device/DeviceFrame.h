@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/Bytes.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -62,30 +65,6 @@ inline constexpr int QUERY_PROJECT_TIMEOUT_MS = 1000;
 // The block type of the site security key.
 inline constexpr uint16_t BLOCK_SECURITY_KEY = 10;
 
-inline uint16_t getLe16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline uint32_t getLe32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline void putLe16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-inline void putLe32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
-
 // Writes one frame into out (capacity bytes); returns its size, or 0 when the payload is
 // larger than MAX_PAYLOAD_SIZE or the frame does not fit. payload may lie inside out.
 [[nodiscard]] size_t buildFrame(uint8_t* out, size_t capacity, uint8_t command,
@@ -106,39 +85,74 @@ struct ParsedFrame {
 };
 [[nodiscard]] std::optional<ParsedFrame> parseFrame(const uint8_t* bytes, size_t size);
 
+// Copies a fixed-size record out of a payload; bytes the payload does not hold read as zero,
+// never as the remains of an earlier reply.
+template <size_t N>
+void keepRecord(std::array<uint8_t, N>& record, const uint8_t* payload, size_t length)
+{
+    record.fill(0);
+    std::copy(payload, payload + std::min(length, N), record.begin());
+}
+
 // Payload of CMD_READ_BLOCK from the host.
 struct BlockRequest {
+    static constexpr size_t SIZE = 4;
+
     uint16_t blockType = 0;
     uint16_t page = 0;
 
-    [[nodiscard]] std::array<uint8_t, 4> encode() const;
+    [[nodiscard]] std::array<uint8_t, SIZE> encode() const;
+    // None for a payload shorter than the request.
+    [[nodiscard]] static std::optional<BlockRequest> decode(const uint8_t* payload, size_t length);
 };
 
-// Payload of CMD_READ_BLOCK from the gateway and of CMD_WRITE_BLOCK from the host: type,
-// page, data byte count, data.
+// The first six bytes of block data: type, page and the data byte count as sent.
+struct BlockHeader {
+    static constexpr size_t SIZE = 6;
+
+    uint16_t blockType = 0;
+    uint16_t page = 0;
+    uint16_t byteCount = 0;
+
+    void encode(uint8_t* out) const;
+    // None for a payload shorter than the header; the count is not checked here.
+    [[nodiscard]] static std::optional<BlockHeader> decode(const uint8_t* payload, size_t length);
+};
+
+// Payload of CMD_READ_BLOCK from the gateway and of CMD_WRITE_BLOCK from the host: the header,
+// then the data.
 struct BlockData {
-    static constexpr size_t HEADER_SIZE = 6;
+    static constexpr size_t HEADER_SIZE = BlockHeader::SIZE;
 
     uint16_t blockType = 0;
     uint16_t page = 0;
     std::vector<uint8_t> data;
 
     [[nodiscard]] std::vector<uint8_t> encode() const;
+    // The payload for data held elsewhere; the count field is the data's size.
+    [[nodiscard]] static std::vector<uint8_t> encode(uint16_t blockType, uint16_t page,
+                                                     const uint8_t* data, size_t count);
     // Refuses a payload shorter than its header or whose count promises more than it holds.
     [[nodiscard]] static std::optional<BlockData> decode(const uint8_t* payload, size_t length);
 };
 
-// Payload of CMD_IDENTITY.
+// Payload of CMD_IDENTITY; the device's reply is kept as these bytes.
 struct IdentityRecord {
     static constexpr size_t SIZE = 16;
     static constexpr size_t VERSION_SIZE = 14;
+    using Bytes = std::array<uint8_t, SIZE>;
 
     uint16_t deviceType = 0;
     std::string firmwareVersion; // "major.minor.third.build"
 
-    [[nodiscard]] std::array<uint8_t, SIZE> encode() const;
+    // The version text keeps at most VERSION_SIZE - 1 characters, so it stays terminated.
+    [[nodiscard]] Bytes encode() const;
     // Missing bytes read as zero.
     [[nodiscard]] static IdentityRecord decode(const uint8_t* payload, size_t length);
+    [[nodiscard]] static IdentityRecord decode(const Bytes& bytes)
+    {
+        return decode(bytes.data(), bytes.size());
+    }
 };
 
 // Payload of CMD_RADIO_INFO. Only the channel code is interpreted; the rest is kept.
@@ -147,7 +161,7 @@ struct RadioInfo {
 
     std::array<uint8_t, SIZE> bytes{};
 
-    [[nodiscard]] uint16_t channelCode() const { return getLe16(bytes.data()); }
+    [[nodiscard]] uint16_t channelCode() const { return bytes::getU16(bytes.data()); }
 };
 
 // Payload of CMD_FLASH_DATA.

@@ -92,7 +92,7 @@ protected:
     void setLastReceiveStatus(ReceiveStatus status) { m_lastStatus = status; }
 
     [[nodiscard]] const uint8_t* receivedPayload() const { return m_buffer.data() + 4; }
-    [[nodiscard]] size_t receivedLength() const { return getLe16(m_buffer.data() + 2); }
+    [[nodiscard]] size_t receivedLength() const { return bytes::getU16(m_buffer.data() + 2); }
 
 private:
     // Read by cancel() on other threads.

@@ -68,7 +68,7 @@ void FrameReceiver::advance()
             if (m_gathered < FRAME_HEADER_SIZE) {
                 return;
             }
-            m_length = getLe16(m_buffer + 2);
+            m_length = bytes::getU16(m_buffer + 2);
             m_state = m_buffer[0] == FRAME_START && m_length + FRAME_OVERHEAD <= m_capacity
                           ? State::payload
                           : State::rejected;
@@ -78,7 +78,7 @@ void FrameReceiver::advance()
                 return;
             }
             const bool crcOk = crc16Arc(m_buffer, FRAME_HEADER_SIZE + m_length) ==
-                               getLe16(m_buffer + FRAME_HEADER_SIZE + m_length);
+                               bytes::getU16(m_buffer + FRAME_HEADER_SIZE + m_length);
             const bool commandOk = !m_requiredCommand || *m_requiredCommand == m_buffer[1];
             m_state = crcOk && commandOk ? State::complete : State::rejected;
             return;

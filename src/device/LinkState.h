@@ -12,13 +12,13 @@ namespace quillan::device {
 // engine receives.
 struct LinkState {
     bool linkFlag = false; // the device answered the enquiry
-    std::array<uint8_t, IdentityRecord::SIZE> identity{};
+    IdentityRecord::Bytes identity{};
     std::array<uint8_t, 64> deviceText{};
     RadioInfo radioInfo;
     uint32_t keyValue = 0; // the device's site security key
     uint8_t projectFileFlag = 0;
 
-    [[nodiscard]] uint16_t deviceType() const { return getLe16(identity.data()); }
+    [[nodiscard]] uint16_t deviceType() const { return bytes::getU16(identity.data()); }
     [[nodiscard]] std::string firmwareVersion() const;
     // The device text up to its first zero byte.
     [[nodiscard]] std::string deviceInfoString() const;

@@ -7,18 +7,6 @@
 
 namespace quillan::device {
 
-namespace {
-
-// Copies a record out of a payload; bytes the payload does not hold read as zero.
-template <size_t N>
-void copyRecord(std::array<uint8_t, N>& record, const uint8_t* payload, size_t length)
-{
-    record.fill(0);
-    std::memcpy(record.data(), payload, std::min(length, N));
-}
-
-} // namespace
-
 NodeFrameEngine::NodeFrameEngine(LinkState& state, SerialLink* link)
     : FrameEngine(FrameSync::firstByte, link), m_state(state)
 {
@@ -38,13 +26,7 @@ bool NodeFrameEngine::sendWriteBlock(uint16_t blockType, uint16_t page, const ui
     if (!m_state.linkFlag || byteCount > MAX_PAYLOAD_SIZE - BlockData::HEADER_SIZE) {
         return false;
     }
-    std::vector<uint8_t> payload(BlockData::HEADER_SIZE + byteCount);
-    putLe16(payload.data(), blockType);
-    putLe16(payload.data() + 2, page);
-    putLe16(payload.data() + 4, static_cast<uint16_t>(byteCount));
-    if (byteCount > 0) {
-        std::memcpy(payload.data() + BlockData::HEADER_SIZE, data, byteCount);
-    }
+    const std::vector<uint8_t> payload = BlockData::encode(blockType, page, data, byteCount);
     return sendFrame(CMD_WRITE_BLOCK, payload.data(), payload.size());
 }
 
@@ -55,8 +37,8 @@ bool NodeFrameEngine::sendSixByteRequest(uint8_t command, uint16_t first, uint16
     }
     // Only the first four bytes carry a meaning; the last two are sent as zeros.
     std::array<uint8_t, 6> payload{};
-    putLe16(payload.data(), first);
-    putLe16(payload.data() + 2, second);
+    bytes::putU16(payload.data(), first);
+    bytes::putU16(payload.data() + 2, second);
     return sendFrame(command, payload.data(), payload.size());
 }
 
@@ -93,8 +75,8 @@ std::optional<uint32_t> NodeFrameEngine::readProjectFileStored(int timeoutMs)
         return std::nullopt;
     }
     std::array<uint8_t, 4> value{};
-    copyRecord(value, receivedPayload(), receivedLength());
-    return getLe32(value.data());
+    keepRecord(value, receivedPayload(), receivedLength());
+    return bytes::getU32(value.data());
 }
 
 ReceiveStatus NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* payload,
@@ -107,7 +89,7 @@ ReceiveStatus NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* pa
     case CMD_ACK_73:
         return ReceiveStatus::ok;
     case CMD_IDENTITY:
-        copyRecord(m_state.identity, payload, length);
+        keepRecord(m_state.identity, payload, length);
         return ReceiveStatus::ok;
     case CMD_NAK:
         if (m_nakHandler) {
@@ -115,22 +97,22 @@ ReceiveStatus NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* pa
         }
         return ReceiveStatus::nak;
     case CMD_RADIO_INFO:
-        copyRecord(m_state.radioInfo.bytes, payload, length);
+        keepRecord(m_state.radioInfo.bytes, payload, length);
         return ReceiveStatus::ok;
     case CMD_KEY_VALUE: {
         std::array<uint8_t, 4> key{};
-        copyRecord(key, payload, length);
-        m_state.keyValue = getLe32(key.data());
+        keepRecord(key, payload, length);
+        m_state.keyValue = bytes::getU32(key.data());
         return ReceiveStatus::ok;
     }
     case CMD_READ_BLOCK: {
         // A count that promises more than the payload holds is a garbled reply.
-        if (length < BlockData::HEADER_SIZE ||
-            getLe16(payload + 4) > length - BlockData::HEADER_SIZE || !m_storeConfigBlock) {
+        const auto header = BlockHeader::decode(payload, length);
+        if (!header || header->byteCount > length - BlockHeader::SIZE || !m_storeConfigBlock) {
             return ReceiveStatus::refused;
         }
-        return accepted(m_storeConfigBlock(getLe16(payload), payload + BlockData::HEADER_SIZE,
-                                           getLe16(payload + 2), getLe16(payload + 4)));
+        return accepted(m_storeConfigBlock(header->blockType, payload + BlockHeader::SIZE,
+                                           header->page, header->byteCount));
     }
     case CMD_STATUS_CLEAR:
         return accepted(length >= 20 &&
@@ -139,7 +121,7 @@ ReceiveStatus NodeFrameEngine::handleResponse(uint8_t command, const uint8_t* pa
         m_state.projectFileFlag = length > 0 && payload[0] != 0 ? 1 : 0;
         return ReceiveStatus::ok;
     case CMD_DEVICE_TEXT:
-        copyRecord(m_state.deviceText, payload, length);
+        keepRecord(m_state.deviceText, payload, length);
         return ReceiveStatus::ok;
     default:
         return ReceiveStatus::unknownReply;

@@ -1,8 +1,5 @@
 #include "device/SessionFrameEngine.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace quillan::device {
 
 SessionFrameEngine::SessionFrameEngine(SerialLink* link) : FrameEngine(FrameSync::startByte, link)
@@ -17,17 +14,18 @@ ReceiveStatus SessionFrameEngine::handleResponse(uint8_t command, const uint8_t*
     case CMD_ACK_72:
         return ReceiveStatus::ok;
     case CMD_IDENTITY:
-        // Short payloads leave zeros rather than the remains of an earlier reply.
-        m_identity.fill(0);
-        std::memcpy(m_identity.data(), payload, std::min(length, m_identity.size()));
+        keepRecord(m_identity, payload, length);
         return ReceiveStatus::ok;
-    case CMD_READ_BLOCK:
-        if (length < BlockData::HEADER_SIZE || !m_storeBlock ||
-            !m_storeBlock(getLe16(payload), getLe16(payload + 2), payload + BlockData::HEADER_SIZE,
-                          length - BlockData::HEADER_SIZE)) {
+    case CMD_READ_BLOCK: {
+        // The data runs to the end of the frame, whatever the count field says.
+        const auto header = BlockHeader::decode(payload, length);
+        if (!header || !m_storeBlock ||
+            !m_storeBlock(header->blockType, header->page, payload + BlockHeader::SIZE,
+                          length - BlockHeader::SIZE)) {
             return ReceiveStatus::refused;
         }
         return ReceiveStatus::ok;
+    }
     case CMD_NAK:
         return ReceiveStatus::nak;
     default:

@@ -22,7 +22,7 @@ public:
 
     void setStoreBlock(StoreBlock handler) { m_storeBlock = std::move(handler); }
     // The payload of the last CMD_IDENTITY.
-    [[nodiscard]] const std::array<uint8_t, 16>& identity() const { return m_identity; }
+    [[nodiscard]] const IdentityRecord::Bytes& identity() const { return m_identity; }
     void clearIdentity() { m_identity.fill(0); }
 
 protected:
@@ -31,7 +31,7 @@ protected:
 
 private:
     StoreBlock m_storeBlock;
-    std::array<uint8_t, 16> m_identity{};
+    IdentityRecord::Bytes m_identity{};
 };
 
 } // namespace quillan::device

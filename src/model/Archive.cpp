@@ -1,5 +1,6 @@
 #include "model/Archive.h"
 
+#include "model/Bytes.h"
 #include "model/Text.h"
 
 #include <algorithm>
@@ -158,21 +159,23 @@ void Archive::writeU8(uint8_t v)
 
 void Archive::writeU16(uint16_t v)
 {
-    const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+    uint8_t b[2];
+    bytes::putU16(b, v);
     writeBytes(b, 2);
 }
 
 void Archive::writeU32(uint32_t v)
 {
-    const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                          static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    uint8_t b[4];
+    bytes::putU32(b, v);
     writeBytes(b, 4);
 }
 
 void Archive::writeU64(uint64_t v)
 {
-    writeU32(static_cast<uint32_t>(v));
-    writeU32(static_cast<uint32_t>(v >> 32));
+    uint8_t b[8];
+    bytes::putU64(b, v);
+    writeBytes(b, 8);
 }
 
 void Archive::writeF32(float v)
@@ -196,22 +199,21 @@ uint16_t Archive::readU16()
 {
     uint8_t b[2];
     readBytes(b, 2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return bytes::getU16(b);
 }
 
 uint32_t Archive::readU32()
 {
     uint8_t b[4];
     readBytes(b, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return bytes::getU32(b);
 }
 
 uint64_t Archive::readU64()
 {
-    const uint64_t low = readU32();
-    const uint64_t high = readU32();
-    return low | (high << 32);
+    uint8_t b[8];
+    readBytes(b, 8);
+    return bytes::getU64(b);
 }
 
 float Archive::readF32()

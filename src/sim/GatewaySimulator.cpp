@@ -1,12 +1,10 @@
 #include "sim/GatewaySimulator.h"
 
-#include "device/Crc16.h"
 #include "device/DeviceFrame.h"
 #include "model/Text.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <span>
 
 namespace quillan::sim {
@@ -18,30 +16,7 @@ namespace {
 // Never 0xFF, so that a reader which looks for the start byte still finds the frame.
 constexpr std::array<uint8_t, 5> kGarbage = {0x00, 0x13, 0x55, 0xAA, 0x0D};
 constexpr size_t kMaxEvents = 16;
-constexpr size_t kBlockHeaderSize = 6;
 constexpr size_t kKeySize = 4;
-
-std::vector<uint8_t> frameBytes(uint8_t command, const std::vector<uint8_t>& payload)
-{
-    std::vector<uint8_t> frame(payload.size() + FRAME_OVERHEAD);
-    frame[0] = FRAME_START;
-    frame[1] = command;
-    putLe16(frame.data() + 2, static_cast<uint16_t>(payload.size()));
-    std::copy(payload.begin(), payload.end(), frame.begin() + FRAME_HEADER_SIZE);
-    const size_t body = FRAME_HEADER_SIZE + payload.size();
-    putLe16(frame.data() + body, crc16Arc(frame.data(), body));
-    return frame;
-}
-
-std::vector<uint8_t> blockPayload(uint16_t type, uint16_t page, std::span<const uint8_t> data)
-{
-    std::vector<uint8_t> payload(kBlockHeaderSize + data.size());
-    putLe16(payload.data(), type);
-    putLe16(payload.data() + 2, page);
-    putLe16(payload.data() + 4, static_cast<uint16_t>(data.size()));
-    std::copy(data.begin(), data.end(), payload.begin() + kBlockHeaderSize);
-    return payload;
-}
 
 // The block types a host may write, with the data sizes the device takes for them.
 bool writableSize(BlockType type, unsigned page, size_t size)
@@ -152,7 +127,7 @@ std::optional<Reply> GatewaySimulator::handleDevice(const Request& request, Cloc
     }
     Answer answer =
         m_faults.nak.count(command) != 0 ? Answer{CMD_NAK, {}} : carryOut(command, request.bytes);
-    Reply reply{frameBytes(answer.command, answer.payload), {}};
+    Reply reply{makeFrame(answer.command, answer.payload), {}};
     if (m_faults.badCrc.count(command) != 0) {
         reply.bytes[reply.bytes.size() - 2] ^= 0xFF;
         reply.bytes[reply.bytes.size() - 1] ^= 0xFF;
@@ -170,20 +145,16 @@ GatewaySimulator::Answer GatewaySimulator::carryOut(uint8_t command,
     case CMD_ENQUIRE:
         return {CMD_ACK, {}};
     case CMD_IDENTIFY: {
-        std::vector<uint8_t> identity(IdentityRecord::SIZE, 0);
-        putLe16(identity.data(), m_state.deviceType);
-        const std::string& version = m_state.firmwareVersion;
-        std::memcpy(identity.data() + 2, version.data(),
-                    std::min(version.size(), SimulatorState::kMaxVersionLength));
-        return {CMD_IDENTITY, std::move(identity)};
+        const auto identity = IdentityRecord{m_state.deviceType, m_state.firmwareVersion}.encode();
+        return {CMD_IDENTITY, {identity.begin(), identity.end()}};
     }
     case CMD_READ_RADIO: {
         std::vector<uint8_t> info(RadioInfo::SIZE, 0);
-        putLe16(info.data(), m_state.channel);
+        bytes::putU16(info.data(), m_state.channel);
         // Not interpreted by the host: the radio address and group mask the radio runs with.
         const RadioRecord radio = m_state.image.radio();
-        putLe16(info.data() + 2, radio.address);
-        putLe16(info.data() + 4, radio.groupMask);
+        bytes::putU16(info.data() + 2, radio.address);
+        bytes::putU16(info.data() + 4, radio.groupMask);
         return {CMD_RADIO_INFO, std::move(info)};
     }
     case CMD_READ_BLOCK:
@@ -220,7 +191,7 @@ GatewaySimulator::Answer GatewaySimulator::carryOut(uint8_t command,
         return {CMD_PROJECT_DATA, m_state.projectFile};
     case CMD_QUERY_PROJECT: {
         std::vector<uint8_t> stored(4, 0);
-        putLe32(stored.data(), m_state.projectFile.empty() ? 0 : 1);
+        bytes::putU32(stored.data(), m_state.projectFile.empty() ? 0 : 1);
         return {CMD_PROJECT_DATA, std::move(stored)};
     }
     default:
@@ -230,17 +201,18 @@ GatewaySimulator::Answer GatewaySimulator::carryOut(uint8_t command,
 
 GatewaySimulator::Answer GatewaySimulator::readBlock(const std::vector<uint8_t>& payload) const
 {
-    if (payload.size() != 4 && payload.size() != 6) {
+    const auto request = BlockRequest::decode(payload.data(), payload.size());
+    if (!request || (payload.size() != BlockRequest::SIZE && payload.size() != 6)) {
         return {CMD_NAK, {}};
     }
-    const uint16_t type = getLe16(payload.data());
-    const uint16_t page = getLe16(payload.data() + 2);
+    const uint16_t type = request->blockType;
+    const uint16_t page = request->page;
     const auto block = static_cast<BlockType>(type);
     // The six-byte request of block 10 is the site-security-key read: the key alone.
     if (payload.size() == 6 && block == BlockType::security) {
         std::array<uint8_t, kKeySize> key{};
-        putLe32(key.data(), m_working.security().siteKey);
-        return {CMD_READ_BLOCK, blockPayload(type, page, key)};
+        bytes::putU32(key.data(), m_working.security().siteKey);
+        return {CMD_READ_BLOCK, BlockData::encode(type, page, key.data(), key.size())};
     }
     const bool table = ConfigImage::isTable(block);
     const auto bytes = m_working.blockBytes(block, table ? page : 0);
@@ -249,26 +221,25 @@ GatewaySimulator::Answer GatewaySimulator::readBlock(const std::vector<uint8_t>&
         block != BlockType::device9 && block != BlockType::device24) {
         return {CMD_NAK, {}};
     }
-    return {CMD_READ_BLOCK, blockPayload(type, page, bytes)};
+    return {CMD_READ_BLOCK, BlockData::encode(type, page, bytes.data(), bytes.size())};
 }
 
 GatewaySimulator::Answer GatewaySimulator::writeBlock(const std::vector<uint8_t>& payload)
 {
-    if (payload.size() < kBlockHeaderSize ||
-        getLe16(payload.data() + 4) != payload.size() - kBlockHeaderSize) {
+    const auto header = BlockHeader::decode(payload.data(), payload.size());
+    if (!header || header->byteCount != payload.size() - BlockHeader::SIZE) {
         return {CMD_NAK, {}};
     }
-    const auto type = static_cast<BlockType>(getLe16(payload.data()));
-    const uint16_t page = getLe16(payload.data() + 2);
-    const std::span<const uint8_t> data(payload.data() + kBlockHeaderSize,
-                                        payload.size() - kBlockHeaderSize);
+    const auto type = static_cast<BlockType>(header->blockType);
+    const uint16_t page = header->page;
+    const std::span<const uint8_t> data(payload.data() + BlockHeader::SIZE, header->byteCount);
     if (!writableSize(type, page, data.size())) {
         return {CMD_NAK, {}};
     }
     if (type == BlockType::security && data.size() == kKeySize) {
         // The key alone keeps the two further bytes of the block.
         SecurityBlock block = m_working.security();
-        block.siteKey = getLe32(data.data());
+        block.siteKey = bytes::getU32(data.data());
         m_working.setSecurity(block);
         return {CMD_ACK, {}};
     }
@@ -288,8 +259,8 @@ GatewaySimulator::Answer GatewaySimulator::flashData(const std::vector<uint8_t>&
     if (!m_flashing || payload.size() < FirmwareChunk::HEADER_SIZE) {
         return {CMD_NAK, {}};
     }
-    const uint32_t address = getLe32(payload.data());
-    const uint32_t length = getLe32(payload.data() + 4);
+    const uint32_t address = bytes::getU32(payload.data());
+    const uint32_t length = bytes::getU32(payload.data() + 4);
     if (length > FirmwareChunk::MAX_DATA || length != payload.size() - FirmwareChunk::HEADER_SIZE) {
         return {CMD_NAK, {}};
     }

@@ -110,7 +110,7 @@ void RequestReceiver::scan(std::vector<Request>& out)
             if (m_size < device::FRAME_HEADER_SIZE) {
                 return;
             }
-            m_expected = device::getLe16(m_buffer.data() + 2) + device::FRAME_OVERHEAD;
+            m_expected = bytes::getU16(m_buffer.data() + 2) + device::FRAME_OVERHEAD;
             if (m_expected > kCapacity) {
                 resync();
                 break;
@@ -123,7 +123,7 @@ void RequestReceiver::scan(std::vector<Request>& out)
             }
             const size_t body = m_expected - 2;
             if (device::crc16Arc(m_buffer.data(), body) ==
-                device::getLe16(m_buffer.data() + body)) {
+                bytes::getU16(m_buffer.data() + body)) {
                 emit(Request::Kind::device, m_expected, out);
             } else {
                 resync();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/DeviceFrame.h"
 #include "gateway/ConfigImage.h"
 #include "sim/FirmwareMemory.h"
 
@@ -16,8 +17,8 @@ struct SimulatorState {
     static constexpr uint16_t kDefaultDeviceType = 12; // ZAV Gateway Module
     static constexpr const char* kDefaultVersion = "1.5.0.14";
     static constexpr uint16_t kDefaultChannel = 5;
-    // The identity record leaves 14 bytes for the version text and its terminating zero.
-    static constexpr size_t kMaxVersionLength = 13;
+    // The identity record leaves room for the version text and its terminating zero.
+    static constexpr size_t kMaxVersionLength = device::IdentityRecord::VERSION_SIZE - 1;
 
     ConfigImage image;
     uint16_t deviceType = kDefaultDeviceType;

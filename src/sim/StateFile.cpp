@@ -1,7 +1,9 @@
 #include "sim/StateFile.h"
 
+#include "model/Bytes.h"
 #include "model/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdio>
@@ -50,21 +52,9 @@ uint32_t crc32(std::span<const uint8_t> bytes)
 class Writer {
 public:
     void u8(uint8_t v) { m_bytes.push_back(v); }
-    void u16(uint16_t v)
-    {
-        u8(static_cast<uint8_t>(v));
-        u8(static_cast<uint8_t>(v >> 8));
-    }
-    void u32(uint32_t v)
-    {
-        u16(static_cast<uint16_t>(v));
-        u16(static_cast<uint16_t>(v >> 16));
-    }
-    void u64(uint64_t v)
-    {
-        u32(static_cast<uint32_t>(v));
-        u32(static_cast<uint32_t>(v >> 32));
-    }
+    void u16(uint16_t v) { field<2>(v, bytes::putU16); }
+    void u32(uint32_t v) { field<4>(v, bytes::putU32); }
+    void u64(uint64_t v) { field<8>(v, bytes::putU64); }
     void bytes(std::span<const uint8_t> b) { m_bytes.insert(m_bytes.end(), b.begin(), b.end()); }
     void counted(std::span<const uint8_t> b)
     {
@@ -74,6 +64,13 @@ public:
     std::vector<uint8_t>& data() { return m_bytes; }
 
 private:
+    template <size_t N, class T> void field(T v, void (*put)(uint8_t*, T))
+    {
+        uint8_t b[N];
+        put(b, v);
+        m_bytes.insert(m_bytes.end(), b, b + N);
+    }
+
     std::vector<uint8_t> m_bytes;
 };
 
@@ -95,21 +92,21 @@ public:
         m_pos += n;
         return out;
     }
-    uint64_t number(size_t width)
-    {
-        const auto b = take(width);
-        uint64_t v = 0;
-        for (size_t i = b.size(); i-- > 0;) {
-            v = (v << 8) | b[i];
-        }
-        return v;
-    }
-    uint8_t u8() { return static_cast<uint8_t>(number(1)); }
-    uint16_t u16() { return static_cast<uint16_t>(number(2)); }
-    uint32_t u32() { return static_cast<uint32_t>(number(4)); }
-    uint64_t u64() { return number(8); }
+    uint8_t u8() { return field<1>()[0]; }
+    uint16_t u16() { return bytes::getU16(field<2>().data()); }
+    uint32_t u32() { return bytes::getU32(field<4>().data()); }
+    uint64_t u64() { return bytes::getU64(field<8>().data()); }
 
 private:
+    // A field past the end reads as zeros.
+    template <size_t N> std::array<uint8_t, N> field()
+    {
+        std::array<uint8_t, N> out{};
+        const auto b = take(N);
+        std::copy(b.begin(), b.end(), out.begin());
+        return out;
+    }
+
     std::span<const uint8_t> m_bytes;
     size_t m_pos = 0;
     bool m_ok = true;

@@ -31,7 +31,7 @@ TEST(DeviceFrame, PayloadLimitIsOneBuffer)
     const std::vector<uint8_t> largest(MAX_PAYLOAD_SIZE, 0x5A);
     const std::vector<uint8_t> frame = makeFrame(CMD_STORE_PROJECT, largest);
     EXPECT_EQ(frame.size(), FRAME_BUFFER_SIZE);
-    EXPECT_EQ(getLe16(frame.data() + 2), MAX_PAYLOAD_SIZE);
+    EXPECT_EQ(quillan::bytes::getU16(frame.data() + 2), MAX_PAYLOAD_SIZE);
 
     const std::vector<uint8_t> tooLarge(MAX_PAYLOAD_SIZE + 1);
     EXPECT_TRUE(makeFrame(CMD_STORE_PROJECT, tooLarge).empty());
@@ -78,7 +78,7 @@ TEST(DeviceFrame, BlockDataRefusesCountBeyondPayload)
 {
     std::vector<uint8_t> payload = BlockData{10, 0, {1, 2, 3, 4}}.encode();
     EXPECT_TRUE(BlockData::decode(payload.data(), payload.size()));
-    putLe16(payload.data() + 4, 5);
+    quillan::bytes::putU16(payload.data() + 4, 5);
     EXPECT_FALSE(BlockData::decode(payload.data(), payload.size()));
     EXPECT_FALSE(BlockData::decode(payload.data(), 5));
 }

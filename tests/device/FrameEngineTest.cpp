@@ -240,7 +240,7 @@ TEST_F(NodeEngineTest, RepliesFillTheLinkState)
     EXPECT_FALSE(reply(CMD_READ_BLOCK, BlockData{4, 0, {1, 2, 3, 4}}.encode()));
     EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
     std::vector<uint8_t> lying = BlockData{10, 0, {5, 0, 0, 0}}.encode();
-    putLe16(lying.data() + 4, 200); // count beyond the payload: garbled, never read past it
+    quillan::bytes::putU16(lying.data() + 4, 200); // count beyond the payload: garbled, never read past it
     stored = {};
     EXPECT_FALSE(reply(CMD_READ_BLOCK, lying));
     EXPECT_EQ(engine.lastReceiveStatus(), ReceiveStatus::refused);
@@ -358,7 +358,7 @@ TEST(SessionEngine, ReplyTable)
 
     // The session takes the data length from the frame, not from the count field.
     std::vector<uint8_t> block = BlockData{0, 0, std::vector<uint8_t>(36, 3)}.encode();
-    putLe16(block.data() + 4, 0);
+    quillan::bytes::putU16(block.data() + 4, 0);
     EXPECT_TRUE(reply(CMD_READ_BLOCK, block));
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(std::get<2>(stored[0]).size(), 36u);

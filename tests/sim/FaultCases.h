@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ struct FaultCase {
     bool sessionAccepts; // the session engine, asked the same
     int minElapsedMs;
 };
+
+// Keeps CTest's listing to the case's name.
+inline void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 template <typename Set> sim::FaultOptions faultsWith(Set set)
 {

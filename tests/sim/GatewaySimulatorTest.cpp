@@ -17,9 +17,9 @@ Bytes blockPayload(uint16_t type, uint16_t page, const Bytes& data,
                    std::optional<uint16_t> count = std::nullopt)
 {
     Bytes payload(6);
-    putLe16(payload.data(), type);
-    putLe16(payload.data() + 2, page);
-    putLe16(payload.data() + 4, count.value_or(static_cast<uint16_t>(data.size())));
+    bytes::putU16(payload.data(), type);
+    bytes::putU16(payload.data() + 2, page);
+    bytes::putU16(payload.data() + 4, count.value_or(static_cast<uint16_t>(data.size())));
     payload.insert(payload.end(), data.begin(), data.end());
     return payload;
 }
@@ -27,8 +27,8 @@ Bytes blockPayload(uint16_t type, uint16_t page, const Bytes& data,
 Bytes chunkPayload(uint32_t address, const Bytes& data, std::optional<uint32_t> length = {})
 {
     Bytes payload(8);
-    putLe32(payload.data(), address);
-    putLe32(payload.data() + 4, length.value_or(static_cast<uint32_t>(data.size())));
+    bytes::putU32(payload.data(), address);
+    bytes::putU32(payload.data() + 4, length.value_or(static_cast<uint32_t>(data.size())));
     payload.insert(payload.end(), data.begin(), data.end());
     return payload;
 }
@@ -66,8 +66,8 @@ protected:
     std::optional<Bytes> readBlock(uint16_t type, uint16_t page)
     {
         Bytes request(4);
-        putLe16(request.data(), type);
-        putLe16(request.data() + 2, page);
+        bytes::putU16(request.data(), type);
+        bytes::putU16(request.data() + 2, page);
         lastBlock.reset();
         if (ask(CMD_READ_BLOCK, request) != CMD_READ_BLOCK || !lastBlock ||
             lastBlock->type != type || lastBlock->page != page) {

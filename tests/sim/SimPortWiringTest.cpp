@@ -19,7 +19,7 @@ TEST(SimPortWiringTest, QtFactoryServesTheSimulatorAsSim)
     device::SessionFrameEngine session(link.get());
     ASSERT_TRUE(session.sendFrame(device::CMD_IDENTIFY));
     ASSERT_TRUE(session.readReply(device::SESSION_BLOCK_TIMEOUT_MS));
-    EXPECT_EQ(device::getLe16(session.identity().data()), 12);
+    EXPECT_EQ(bytes::getU16(session.identity().data()), 12);
 }
 
 } // namespace

@@ -248,7 +248,7 @@ TEST(SimulatorPortTest, SimPortReachesOneGatewayAcrossOpens)
         if (type != 10 || count != 4) {
             return false;
         }
-        deviceKey = device::getLe32(data);
+        deviceKey = bytes::getU32(data);
         return true;
     });
     ASSERT_TRUE(node.sendReadSecurityKey());
