@@ -1,6 +1,7 @@
 // Compiling a gateway whose data store, import, export and Modbus map tables are all at the
 // 1,920-record limit.
 #include "document/TarnDoc.h"
+#include "support/GatewayTestAccess.h"
 #include "gateway/ConfigImage.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
@@ -38,19 +39,19 @@ struct FullGateway {
                 point->inImportTable = true;
                 point->interval = 1;
                 point->gain = 1.0f;
-                g.localImports.push_back(std::move(point));
+                GatewayTestAccess::localImports(g).push_back(std::move(point));
             }
         };
         // Half the data store is the gateway's own, half is shared from the other gateway.
         addLocal(*gateway, 959);
         addLocal(*other, 959);
         std::vector<Import*> sources;
-        for (auto& point : other->localImports) {
+        for (auto& point : other->localImports()) {
             sources.push_back(point.get());
         }
         (void)importPoints(*other, *gateway, sources);
         std::vector<Import*> own;
-        for (auto& point : gateway->localImports) {
+        for (auto& point : gateway->localImports()) {
             own.push_back(point.get());
         }
         // Every own point is sent to the other gateway twice over (two destinations' worth).

@@ -54,7 +54,7 @@ Node* CliProject::node(const std::string& name)
         return g;
     }
     const std::string wanted = utf8ToCp1252(name.substr(slash + 1));
-    for (const auto& child : g->childModules) {
+    for (const auto& child : g->childModules()) {
         if (child && child->getName() == wanted) {
             return child.get();
         }

@@ -175,7 +175,7 @@ void printTree(const TarnDoc& doc, std::ostream& out)
         }
         out << "  " << cp1252ToUtf8(node->getName()) << "\n";
         if (const auto* gateway = dynamic_cast<const ZAVGateway*>(node.get())) {
-            for (const auto& module : gateway->childModules) {
+            for (const auto& module : gateway->childModules()) {
                 if (module) {
                     out << "    " << cp1252ToUtf8(module->getName()) << "\n";
                 }

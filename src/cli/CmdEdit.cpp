@@ -241,7 +241,7 @@ bool addModbusModule(CliProject& p, const ModuleOptions& o, CommandIo io)
     if (!p.doc().insertModbusModule(*g, std::move(settings))) {
         return false;
     }
-    io.out << "added " << cp1252ToUtf8(g->childModules.back()->getName()) << " to "
+    io.out << "added " << cp1252ToUtf8(g->childModules().back()->getName()) << " to "
            << cp1252ToUtf8(g->getName()) << "\n";
     return true;
 }
@@ -305,7 +305,7 @@ bool addIoModule(CliProject& p, const IoModuleOptions& o, CommandIo io)
     if (const std::string refused = addNewIoModule(*g, choices); !refused.empty()) {
         return refuse(io, refused);
     }
-    io.out << "added " << cp1252ToUtf8(g->ioModules.back()->getName()) << " to "
+    io.out << "added " << cp1252ToUtf8(g->ioModules().back()->getName()) << " to "
            << cp1252ToUtf8(g->getName()) << "\n";
     return true;
 }

@@ -260,7 +260,7 @@ void TarnDoc::linkAfterLoad()
     for (size_t i = 1; i < m_nodes.size(); ++i) {
         if (auto* gateway = dynamic_cast<ZAVGateway*>(m_nodes[i].get())) {
             m_linkIndex->try_emplace(gateway->getId(), gateway);
-            for (const auto* list : {&gateway->childModules, &gateway->ioModules}) {
+            for (const auto* list : {&gateway->childModules(), &gateway->ioModules()}) {
                 for (const auto& child : *list) {
                     if (child) {
                         m_linkIndex->try_emplace(child->getId(), child.get());

@@ -134,10 +134,10 @@ void ZAVGateway::compileExports(ConfigImage& img)
             entry->fillExportRecord(img.bytesAt(*place).data());
         }
     };
-    for (auto& entry : exports) {
+    for (auto& entry : m_exports) {
         compile(entry.get());
     }
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& node : *list) {
             auto* moduleOutputs = node ? node->getModuleOutputs() : nullptr;
             for (size_t i = 0; moduleOutputs != nullptr && i < moduleOutputs->size(); ++i) {
@@ -150,7 +150,7 @@ void ZAVGateway::compileExports(ConfigImage& img)
 void ZAVGateway::compileModbusMap(ConfigImage& img)
 {
     mapRecordCounter = 0;
-    for (auto* list : {&mapIntegerList, &mapFloatList}) {
+    for (auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
         for (auto& entry : *list) {
             if (!entry || entry->point == nullptr) {
                 continue;

@@ -77,12 +77,12 @@ GatewayList ZAVGateway::fillImportList() const
                         &point,
                         false});
     };
-    for (auto& point : localImports) {
+    for (auto& point : m_localImports) {
         if (point) {
             add(*point);
         }
     }
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& node : *list) {
             auto* inputs = node ? node->getModuleInputs() : nullptr;
             for (size_t i = 0; inputs != nullptr && i < inputs->size(); ++i) {
@@ -92,7 +92,7 @@ GatewayList ZAVGateway::fillImportList() const
             }
         }
     }
-    for (auto* list : {&sharedImports, &writeImports}) {
+    for (auto* list : {&m_sharedImports, &m_writeImports}) {
         for (auto& point : *list) {
             if (point) {
                 add(*point);
@@ -105,8 +105,8 @@ GatewayList ZAVGateway::fillImportList() const
 GatewayList ZAVGateway::fillExportList() const
 {
     ListRows rows;
-    for (size_t i = 0; i < exports.size(); ++i) {
-        Export* entry = exports[i].get();
+    for (size_t i = 0; i < m_exports.size(); ++i) {
+        Export* entry = m_exports[i].get();
         const Import* root = entry != nullptr ? entry->getSourceRoot() : nullptr;
         if (root == nullptr) {
             continue; // its number stays unused, so later rows keep theirs
@@ -142,13 +142,13 @@ GatewayList ZAVGateway::fillOutputList() const
         }
         rows.push_back({std::move(cells), -1, &output, false});
     };
-    for (auto& output : outputs) {
+    for (auto& output : m_outputs) {
         if (output) {
             add(*output, strprintf("Base:%s", nameOf(output->getPointName())), true);
         }
     }
-    for (auto* list : {&childModules, &ioModules}) {
-        const bool showInterval = list == &childModules;
+    for (auto* list : {&m_childModules, &m_ioModules}) {
+        const bool showInterval = list == &m_childModules;
         for (auto& node : *list) {
             auto* moduleOutputs = node ? node->getModuleOutputs() : nullptr;
             for (size_t i = 0; moduleOutputs != nullptr && i < moduleOutputs->size(); ++i) {
@@ -175,8 +175,8 @@ void ZAVGateway::numberMapRegisters()
             reg += entry->hasRefreshTime ? 2 : 1;
         }
     };
-    number(mapIntegerList, startingRegister);
-    number(mapFloatList, kFloatTableStart);
+    number(m_mapIntegerList, startingRegister);
+    number(m_mapFloatList, kFloatTableStart);
 }
 
 std::string ZAVGateway::mapPointText(const Import* p, bool refresh) const
@@ -231,8 +231,8 @@ GatewayList ZAVGateway::fillModbusMapList(const ModbusMap* select)
             }
         }
     };
-    fill(mapIntegerList, startingRegister, "Integer (16-bit)");
-    fill(mapFloatList, kFloatTableStart, "Floating Point (32-bit)");
+    fill(m_mapIntegerList, startingRegister, "Integer (16-bit)");
+    fill(m_mapFloatList, kFloatTableStart, "Floating Point (32-bit)");
     return finished(std::move(rows), limitModbusRegisters);
 }
 

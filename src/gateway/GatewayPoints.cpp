@@ -10,12 +10,12 @@ namespace quillan {
 
 void walkDataStore(const ZAVGateway& g, const std::function<void(const DataStoreSlot&)>& visit)
 {
-    for (const auto& point : g.localImports) {
+    for (const auto& point : g.localImports()) {
         if (point) {
             visit({*point, *point, false, true, false, false});
         }
     }
-    for (const auto& node : g.childModules) {
+    for (const auto& node : g.childModules()) {
         const auto* inputs = node ? node->moduleInputs() : nullptr;
         if (inputs == nullptr) {
             continue;
@@ -41,7 +41,7 @@ void walkDataStore(const ZAVGateway& g, const std::function<void(const DataStore
             }
         }
     }
-    for (const auto& node : g.ioModules) {
+    for (const auto& node : g.ioModules()) {
         const auto* inputs = node ? node->moduleInputs() : nullptr;
         if (inputs == nullptr) {
             continue;
@@ -57,13 +57,13 @@ void walkDataStore(const ZAVGateway& g, const std::function<void(const DataStore
             }
         }
     }
-    for (const auto& point : g.sharedImports) {
+    for (const auto& point : g.sharedImports()) {
         if (point) {
             const Import* source = point->getSource();
             visit({*point, source != nullptr ? *source : *point, true, true, true, false});
         }
     }
-    for (const auto& point : g.writeImports) {
+    for (const auto& point : g.writeImports()) {
         if (point) {
             visit({*point, *point, false, false, false, false});
         }
@@ -72,12 +72,12 @@ void walkDataStore(const ZAVGateway& g, const std::function<void(const DataStore
 
 void ZAVGateway::forEachPoint(const std::function<void(Import&)>& visit) const
 {
-    for (const auto& point : localImports) {
+    for (const auto& point : m_localImports) {
         if (point) {
             visit(*point);
         }
     }
-    for (const auto* list : {&childModules, &ioModules}) {
+    for (const auto* list : {&m_childModules, &m_ioModules}) {
         for (const auto& node : *list) {
             const auto* inputs = node ? node->moduleInputs() : nullptr;
             for (size_t i = 0; inputs != nullptr && i < inputs->size(); ++i) {
@@ -87,7 +87,7 @@ void ZAVGateway::forEachPoint(const std::function<void(Import&)>& visit) const
             }
         }
     }
-    for (const auto* list : {&sharedImports, &writeImports}) {
+    for (const auto* list : {&m_sharedImports, &m_writeImports}) {
         for (const auto& point : *list) {
             if (point) {
                 visit(*point);
@@ -189,7 +189,7 @@ std::string ZAVGateway::formatPointLabel(const Import& p) const
 
 std::string ZAVGateway::formatMapSourceLabel(const Import& point) const
 {
-    for (const auto* list : {&mapIntegerList, &mapFloatList}) {
+    for (const auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
         for (const auto& entry : *list) {
             if (entry && entry->point == &point) {
                 return "MB" + entry->getRegisterText();
@@ -202,34 +202,34 @@ std::string ZAVGateway::formatMapSourceLabel(const Import& point) const
 size_t ZAVGateway::addSharedImport(std::unique_ptr<Import> point)
 {
     point->owner = this;
-    sharedImports.push_back(std::move(point));
-    return sharedImports.size() - 1;
+    m_sharedImports.push_back(std::move(point));
+    return m_sharedImports.size() - 1;
 }
 
 bool ZAVGateway::removeImport(const Import& point)
 {
-    const auto before = sharedImports.size();
+    const auto before = m_sharedImports.size();
     const uint32_t id = point.pointId;
-    std::erase_if(sharedImports, [&](const auto& p) { return p && p->pointId == id; });
-    return sharedImports.size() != before;
+    std::erase_if(m_sharedImports, [&](const auto& p) { return p && p->pointId == id; });
+    return m_sharedImports.size() != before;
 }
 
 size_t ZAVGateway::addExport(std::unique_ptr<Export> entry)
 {
     entry->owner = this;
-    exports.push_back(std::move(entry));
-    return exports.size() - 1;
+    m_exports.push_back(std::move(entry));
+    return m_exports.size() - 1;
 }
 
 bool ZAVGateway::hasExportForPoint(const Import& point) const
 {
-    return std::any_of(exports.begin(), exports.end(),
+    return std::any_of(m_exports.begin(), m_exports.end(),
                        [&](const auto& e) { return e && e->source == &point; });
 }
 
 bool ZAVGateway::incrementExportUse(const Import& point, const Node& destination)
 {
-    for (auto& entry : exports) {
+    for (auto& entry : m_exports) {
         auto* rf = dynamic_cast<RFExport*>(entry.get());
         if (rf != nullptr && rf->source == &point && rf->destinationNode == &destination) {
             if (rf->useCount < std::numeric_limits<int32_t>::max()) {
@@ -244,7 +244,7 @@ bool ZAVGateway::incrementExportUse(const Import& point, const Node& destination
 void ZAVGateway::unlinkImport(const Import& point)
 {
     const auto* shared = dynamic_cast<const RFImport*>(&point);
-    for (auto it = exports.begin(); it != exports.end();) {
+    for (auto it = m_exports.begin(); it != m_exports.end();) {
         Export* entry = it->get();
         bool takeOut = false;
         if (entry != nullptr) {
@@ -264,8 +264,8 @@ void ZAVGateway::unlinkImport(const Import& point)
             }
         }
         if (takeOut) {
-            removedExports.push_back(std::move(*it));
-            it = exports.erase(it);
+            m_removedExports.push_back(std::move(*it));
+            it = m_exports.erase(it);
         } else {
             ++it;
         }
@@ -274,7 +274,7 @@ void ZAVGateway::unlinkImport(const Import& point)
 
 bool ZAVGateway::hasImportFromAddress(const Node& node) const
 {
-    return std::any_of(sharedImports.begin(), sharedImports.end(), [&](const auto& p) {
+    return std::any_of(m_sharedImports.begin(), m_sharedImports.end(), [&](const auto& p) {
         return p && p->detailU16(0) == node.getAddress();
     });
 }
@@ -282,14 +282,14 @@ bool ZAVGateway::hasImportFromAddress(const Node& node) const
 size_t ZAVGateway::addWriteImport(std::unique_ptr<Import> point)
 {
     point->owner = this;
-    writeImports.push_back(std::move(point));
-    return writeImports.size() - 1;
+    m_writeImports.push_back(std::move(point));
+    return m_writeImports.size() - 1;
 }
 
 void ZAVGateway::resolveImportSources()
 {
     ProjectContext* c = context();
-    for (auto& point : sharedImports) {
+    for (auto& point : m_sharedImports) {
         auto* rf = dynamic_cast<RFImport*>(point.get());
         if (rf == nullptr || c == nullptr) {
             continue;
@@ -301,7 +301,7 @@ void ZAVGateway::resolveImportSources()
             rf->source = source != rf ? source : nullptr;
         }
     }
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& node : *list) {
             if (node) {
                 node->resolveImportSources();
@@ -312,7 +312,7 @@ void ZAVGateway::resolveImportSources()
 
 void ZAVGateway::resolveMapSources()
 {
-    for (auto* list : {&mapIntegerList, &mapFloatList}) {
+    for (auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
         for (auto& entry : *list) {
             if (entry) {
                 entry->point = findPointById(entry->pointId);
@@ -324,7 +324,7 @@ void ZAVGateway::resolveMapSources()
 void ZAVGateway::resolveSharedPoints()
 {
     ProjectContext* c = context();
-    for (auto& entry : exports) {
+    for (auto& entry : m_exports) {
         if (!entry) {
             continue;
         }
@@ -346,17 +346,17 @@ void ZAVGateway::resolveSharedPoints()
             }
         }
     };
-    for (auto& node : childModules) {
+    for (auto& node : m_childModules) {
         if (node && node->getModuleOutputs()) {
             resolveOutputs(*node->getModuleOutputs(), false);
         }
     }
-    for (auto& node : ioModules) {
+    for (auto& node : m_ioModules) {
         if (node && node->getModuleOutputs()) {
             resolveOutputs(*node->getModuleOutputs(), true);
         }
     }
-    for (auto& entry : outputs) {
+    for (auto& entry : m_outputs) {
         if (entry) {
             entry->source = findPointById(entry->sourcePointId);
         }
@@ -383,23 +383,23 @@ void moveMatching(std::vector<std::unique_ptr<T>>& from, std::vector<std::unique
 
 void ZAVGateway::unlinkPoint(const Import& point)
 {
-    moveMatching(sharedImports, removedImports,
+    moveMatching(m_sharedImports, m_removedImports,
                  [&](const Import& p) { return p.sourceChainContains(point); });
     unlinkImport(point);
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& node : *list) {
             if (node) {
                 node->unlinkPoint(point);
             }
         }
     }
-    for (auto& entry : outputs) {
+    for (auto& entry : m_outputs) {
         if (entry && entry->sourceChainContains(point)) {
             entry->source = nullptr;
         }
     }
-    for (auto* list : {&mapIntegerList, &mapFloatList}) {
-        moveMatching(*list, removedMapEntries, [&](const ModbusMap& m) {
+    for (auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
+        moveMatching(*list, m_removedMapEntries, [&](const ModbusMap& m) {
             return m.point != nullptr && m.point->sourceChainContains(point);
         });
     }
@@ -407,27 +407,27 @@ void ZAVGateway::unlinkPoint(const Import& point)
 
 void ZAVGateway::unlinkNode(const Node& node)
 {
-    moveMatching(sharedImports, removedImports,
+    moveMatching(m_sharedImports, m_removedImports,
                  [&](const Import& p) { return p.sourceChainOwnedBy(node); });
-    moveMatching(exports, removedExports, [&](const Export& e) {
+    moveMatching(m_exports, m_removedExports, [&](const Export& e) {
         const auto* rf = dynamic_cast<const RFExport*>(&e);
         return (rf != nullptr && rf->destinationNode == &node) || e.sourceChainOwnedBy(node);
     });
-    for (auto& entry : outputs) {
+    for (auto& entry : m_outputs) {
         if (entry && entry->sourceChainOwnedBy(node)) {
             entry->source = nullptr;
         }
     }
-    std::erase_if(childModules, [&](const auto& n) { return n.get() == &node; });
-    for (auto* list : {&childModules, &ioModules}) {
+    std::erase_if(m_childModules, [&](const auto& n) { return n.get() == &node; });
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& child : *list) {
             if (child && child.get() != &node) {
                 child->unlinkNode(node);
             }
         }
     }
-    for (auto* list : {&mapIntegerList, &mapFloatList}) {
-        moveMatching(*list, removedMapEntries, [&](const ModbusMap& m) {
+    for (auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
+        moveMatching(*list, m_removedMapEntries, [&](const ModbusMap& m) {
             return m.point != nullptr && m.point->sourceChainOwnedBy(node);
         });
     }
@@ -435,18 +435,18 @@ void ZAVGateway::unlinkNode(const Node& node)
 
 void ZAVGateway::clearCompiled()
 {
-    removedImports.clear();
-    removedExports.clear();
-    removedMapEntries.clear();
+    m_removedImports.clear();
+    m_removedExports.clear();
+    m_removedMapEntries.clear();
 }
 
 void ZAVGateway::addMapEntry(std::unique_ptr<ModbusMap> entry, bool isFloat)
 {
     if (isFloat) {
-        mapFloatList.push_back(std::move(entry));
+        m_mapFloatList.push_back(std::move(entry));
     } else {
         entry->formatCode = 0;
-        mapIntegerList.push_back(std::move(entry));
+        m_mapIntegerList.push_back(std::move(entry));
     }
 }
 
@@ -463,7 +463,7 @@ MapList::iterator findEntry(MapList& list, const ModbusMap& entry)
 
 ZAVGateway::RemovedMapEntry ZAVGateway::removeMapEntry(const ModbusMap& entry)
 {
-    MapList& list = entry.formatCode == 2 ? mapFloatList : mapIntegerList;
+    MapList& list = entry.formatCode == 2 ? m_mapFloatList : m_mapIntegerList;
     const auto it = findEntry(list, entry);
     if (it == list.end()) {
         return {};
@@ -473,12 +473,12 @@ ZAVGateway::RemovedMapEntry ZAVGateway::removeMapEntry(const ModbusMap& entry)
     list.erase(it);
     const Import* point = removed.entry->point;
     if (point != nullptr && point->getRuntimeClass().isDerivedFrom(MBCommand::classInfo)) {
-        const auto w = std::find_if(writeImports.begin(), writeImports.end(), [&](const auto& p) {
+        const auto w = std::find_if(m_writeImports.begin(), m_writeImports.end(), [&](const auto& p) {
             return p && p->pointId == point->pointId;
         });
-        if (w != writeImports.end()) {
+        if (w != m_writeImports.end()) {
             removed.writeImport = std::move(*w);
-            writeImports.erase(w);
+            m_writeImports.erase(w);
         }
     }
     return removed;
@@ -486,7 +486,7 @@ ZAVGateway::RemovedMapEntry ZAVGateway::removeMapEntry(const ModbusMap& entry)
 
 bool ZAVGateway::canMoveMapEntryUp(const ModbusMap& entry) const
 {
-    const MapList& list = entry.formatCode == 2 ? mapFloatList : mapIntegerList;
+    const MapList& list = entry.formatCode == 2 ? m_mapFloatList : m_mapIntegerList;
     const auto it = std::find_if(list.begin(), list.end(),
                                  [&](const auto& m) { return m.get() == &entry; });
     return it != list.end() && it != list.begin();
@@ -494,7 +494,7 @@ bool ZAVGateway::canMoveMapEntryUp(const ModbusMap& entry) const
 
 bool ZAVGateway::canMoveMapEntryDown(const ModbusMap& entry) const
 {
-    const MapList& list = entry.formatCode == 2 ? mapFloatList : mapIntegerList;
+    const MapList& list = entry.formatCode == 2 ? m_mapFloatList : m_mapIntegerList;
     const auto it = std::find_if(list.begin(), list.end(),
                                  [&](const auto& m) { return m.get() == &entry; });
     return it != list.end() && it + 1 != list.end();
@@ -502,7 +502,7 @@ bool ZAVGateway::canMoveMapEntryDown(const ModbusMap& entry) const
 
 void ZAVGateway::moveMapEntryUp(const ModbusMap& entry)
 {
-    MapList& list = entry.formatCode == 2 ? mapFloatList : mapIntegerList;
+    MapList& list = entry.formatCode == 2 ? m_mapFloatList : m_mapIntegerList;
     const auto it = findEntry(list, entry);
     if (it != list.end() && it != list.begin()) {
         std::iter_swap(it, it - 1);
@@ -511,7 +511,7 @@ void ZAVGateway::moveMapEntryUp(const ModbusMap& entry)
 
 void ZAVGateway::moveMapEntryDown(const ModbusMap& entry)
 {
-    MapList& list = entry.formatCode == 2 ? mapFloatList : mapIntegerList;
+    MapList& list = entry.formatCode == 2 ? m_mapFloatList : m_mapIntegerList;
     const auto it = findEntry(list, entry);
     if (it != list.end() && it + 1 != list.end()) {
         std::iter_swap(it, it + 1);

@@ -32,7 +32,7 @@ RtuPortUse rtuPortUse(const ZAVGateway& gateway)
 {
     RtuPortUse use;
     std::set<uint8_t> slaves;
-    for (const auto& node : gateway.childModules) {
+    for (const auto& node : gateway.childModules()) {
         const auto* module = dynamic_cast<const MBModule*>(node.get());
         if (module != nullptr && module->getModbusPort() == 3) {
             use.moduleOnPort = true;

@@ -66,7 +66,7 @@ uint8_t firstFreeIoAddress(const ZAVGateway& gateway)
 {
     for (uint8_t address = 0; address < 16; ++address) {
         bool used = false;
-        for (const auto& node : gateway.ioModules) {
+        for (const auto& node : gateway.ioModules()) {
             const auto* module = dynamic_cast<const ZAVModule*>(node.get());
             used = used || (module != nullptr && module->address() == address);
         }
@@ -82,13 +82,13 @@ std::string addNewIoModule(ZAVGateway& gateway, const IoModuleChoices& c)
     if (c.kind > ioKindDm) {
         return "choose the module type (am1, am2 or dm)";
     }
-    if (gateway.ioModules.size() >= 16) {
+    if (gateway.ioModules().size() >= 16) {
         return "the I/O bus already holds 16 modules";
     }
     if (c.address > 15) {
         return "the module address must be 0 to 15";
     }
-    for (const auto& node : gateway.ioModules) {
+    for (const auto& node : gateway.ioModules()) {
         const auto* module = dynamic_cast<const ZAVModule*>(node.get());
         if (module != nullptr && module->address() == c.address) {
             return strprintf("another I/O module uses address %X", c.address);

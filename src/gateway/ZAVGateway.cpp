@@ -96,12 +96,12 @@ ZAVGateway::ZAVGateway(int32_t number, uint32_t group, uint32_t id, uint32_t con
     vin->interval = 1;
     vin->inImportTable = true;
     analogScaling[0].applyTo(*vin);
-    localImports.push_back(std::move(vin));
+    m_localImports.push_back(std::move(vin));
 
-    ports.push_back(makePort("CONFIG", 1, 57600,
+    m_ports.push_back(makePort("CONFIG", 1, 57600,
                              configPortMode != 0 ? protocolModbusSlave : protocolDebug, 0));
-    ports.push_back(makePort("RS485", 2, 9600, protocolModbusMaster, portFlagRs485));
-    ports.push_back(makePort("RTU", 3, 9600, protocolModbusSlave, portFlagSplit));
+    m_ports.push_back(makePort("RS485", 2, 9600, protocolModbusMaster, portFlagRs485));
+    m_ports.push_back(makePort("RTU", 3, 9600, protocolModbusSlave, portFlagSplit));
 }
 
 ZAVGateway::~ZAVGateway() = default;
@@ -122,8 +122,8 @@ ZAVGateway::ZAVGateway(const ZAVGateway& other)
             }
         }
     };
-    for (const auto& p : other.ports) {
-        ports.push_back(p ? p->clone() : nullptr);
+    for (const auto& p : other.m_ports) {
+        m_ports.push_back(p ? p->clone() : nullptr);
     }
     auto copyNodes = [&](const auto& from, auto& to) {
         for (const auto& n : from) {
@@ -141,22 +141,22 @@ ZAVGateway::ZAVGateway(const ZAVGateway& other)
             }
         }
     };
-    copyNodes(other.childModules, childModules);
-    copyNodes(other.ioModules, ioModules);
-    copyImports(other.localImports, localImports);
-    copyImports(other.writeImports, writeImports);
-    copyImports(other.sharedImports, sharedImports);
-    for (const auto& e : other.outputs) {
-        outputs.push_back(e ? e->clone() : nullptr);
+    copyNodes(other.m_childModules, m_childModules);
+    copyNodes(other.m_ioModules, m_ioModules);
+    copyImports(other.m_localImports, m_localImports);
+    copyImports(other.m_writeImports, m_writeImports);
+    copyImports(other.m_sharedImports, m_sharedImports);
+    for (const auto& e : other.m_outputs) {
+        m_outputs.push_back(e ? e->clone() : nullptr);
     }
-    for (const auto& e : other.exports) {
-        exports.push_back(e ? e->clone() : nullptr);
+    for (const auto& e : other.m_exports) {
+        m_exports.push_back(e ? e->clone() : nullptr);
     }
-    for (const auto& m : other.mapIntegerList) {
-        mapIntegerList.push_back(m ? m->clone() : nullptr);
+    for (const auto& m : other.m_mapIntegerList) {
+        m_mapIntegerList.push_back(m ? m->clone() : nullptr);
     }
-    for (const auto& m : other.mapFloatList) {
-        mapFloatList.push_back(m ? m->clone() : nullptr);
+    for (const auto& m : other.m_mapFloatList) {
+        m_mapFloatList.push_back(m ? m->clone() : nullptr);
     }
     setOwners();
 
@@ -167,7 +167,7 @@ ZAVGateway::ZAVGateway(const ZAVGateway& other)
             p = it->second;
         }
     };
-    for (auto& s : sharedImports) {
+    for (auto& s : m_sharedImports) {
         if (auto* rf = dynamic_cast<RFImport*>(s.get())) {
             remap(rf->source);
         }
@@ -179,19 +179,19 @@ ZAVGateway::ZAVGateway(const ZAVGateway& other)
             }
         }
     };
-    remapExports(outputs);
-    remapExports(exports);
-    for (auto& n : childModules) {
+    remapExports(m_outputs);
+    remapExports(m_exports);
+    for (auto& n : m_childModules) {
         if (n && n->getModuleOutputs()) {
             remapExports(*n->getModuleOutputs());
         }
     }
-    for (auto& n : ioModules) {
+    for (auto& n : m_ioModules) {
         if (n && n->getModuleOutputs()) {
             remapExports(*n->getModuleOutputs());
         }
     }
-    for (auto* list : {&mapIntegerList, &mapFloatList}) {
+    for (auto* list : {&m_mapIntegerList, &m_mapFloatList}) {
         for (auto& m : *list) {
             if (m) {
                 remap(m->point);
@@ -207,11 +207,11 @@ std::unique_ptr<Node> ZAVGateway::clone() const
 
 void ZAVGateway::setOwners()
 {
-    setOwner(localImports, this);
-    setOwner(outputs, this);
-    setOwner(writeImports, this);
-    setOwner(sharedImports, this);
-    setOwner(exports, this);
+    setOwner(m_localImports, this);
+    setOwner(m_outputs, this);
+    setOwner(m_writeImports, this);
+    setOwner(m_sharedImports, this);
+    setOwner(m_exports, this);
 }
 
 void ZAVGateway::serialize(Archive& ar)
@@ -230,26 +230,26 @@ void ZAVGateway::serialize(Archive& ar)
         }
         ar.io(modbusModuleCounter);
         ar.io(ioModuleCount);
-        ar.ioObjects(ports);
-        ar.ioObjects(childModules);
-        ar.ioObjects(localImports);
-        ar.ioObjects(outputs);
-        ar.ioObjects(writeImports);
-        ar.ioObjects(sharedImports);
-        ar.ioObjects(exports);
-        ar.ioObjects(mapIntegerList);
-        ar.ioObjects(mapFloatList);
+        ar.ioObjects(m_ports);
+        ar.ioObjects(m_childModules);
+        ar.ioObjects(m_localImports);
+        ar.ioObjects(m_outputs);
+        ar.ioObjects(m_writeImports);
+        ar.ioObjects(m_sharedImports);
+        ar.ioObjects(m_exports);
+        ar.ioObjects(m_mapIntegerList);
+        ar.ioObjects(m_mapFloatList);
         ar.io(startingRegister);
         if (ar.isStoring()) {
-            ar.writeCount(ioModules.size());
-            for (const auto& module : ioModules) {
+            ar.writeCount(m_ioModules.size());
+            for (const auto& module : m_ioModules) {
                 ar.writeObject(module.get());
             }
         } else {
-            ioModules.clear();
+            m_ioModules.clear();
             const uint32_t count = ar.readCount(2);
             for (uint32_t i = 0; i < count; ++i) {
-                ioModules.push_back(ar.readObjectAs<ZAVModule>());
+                m_ioModules.push_back(ar.readObjectAs<ZAVModule>());
             }
         }
         ar.io(moduleIdCounter);
@@ -267,12 +267,12 @@ void ZAVGateway::setName(const std::string& name)
 
 void ZAVGateway::afterLoad()
 {
-    for (auto& module : childModules) {
+    for (auto& module : m_childModules) {
         if (module) {
             module->setParent(this);
         }
     }
-    for (auto& module : ioModules) {
+    for (auto& module : m_ioModules) {
         if (module) {
             module->setParent(this);
         }
@@ -281,7 +281,7 @@ void ZAVGateway::afterLoad()
 
 SerialPortDefinition* ZAVGateway::port(size_t index) const
 {
-    return index < ports.size() ? ports[index].get() : nullptr;
+    return index < m_ports.size() ? m_ports[index].get() : nullptr;
 }
 
 bool ZAVGateway::secondPortIsModuleMaster() const
@@ -292,7 +292,7 @@ bool ZAVGateway::secondPortIsModuleMaster() const
 
 bool ZAVGateway::hasModuleMasterPort() const
 {
-    return std::any_of(ports.begin(), ports.end(), [](const auto& p) {
+    return std::any_of(m_ports.begin(), m_ports.end(), [](const auto& p) {
         return p && p->portNumber != 2 && p->protocol == protocolModbusMaster;
     });
 }
@@ -323,20 +323,20 @@ void ZAVGateway::applySite(Site& site, uint32_t index)
         m_radioFlags |= radioAes;
     }
     m_retries = site.getBand() == band2400 ? 0 : 3;
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& module : *list) {
             if (module) {
                 module->applySite(site, static_cast<uint32_t>(gatewayNumber) - 1u);
             }
         }
     }
-    for (auto& point : sharedImports) {
+    for (auto& point : m_sharedImports) {
         if (point) {
             const uint16_t word = point->detailU16(0);
             point->setDetailU16(0, static_cast<uint16_t>(((word >> 6) - oldGroup + newGroup) << 6));
         }
     }
-    for (auto& entry : exports) {
+    for (auto& entry : m_exports) {
         if (entry) {
             const uint16_t word = entry->detailU16(0);
             entry->setDetailU16(0, static_cast<uint16_t>((((word >> 6) - oldGroup + newGroup) << 6) |
@@ -350,7 +350,7 @@ Node* ZAVGateway::findNodeById(uint32_t id)
     if (m_id == id) {
         return this;
     }
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         for (auto& module : *list) {
             if (module && module->getId() == id) {
                 return module.get();
@@ -362,7 +362,7 @@ Node* ZAVGateway::findNodeById(uint32_t id)
 
 bool ZAVGateway::hasChild(const Node& node) const
 {
-    for (const auto* list : {&childModules, &ioModules}) {
+    for (const auto* list : {&m_childModules, &m_ioModules}) {
         for (const auto& module : *list) {
             if (module.get() == &node) {
                 return true;
@@ -380,7 +380,7 @@ bool ZAVGateway::addChild(std::unique_ptr<Node> child, ModbusModuleSettings sett
     }
     module->attachToParent(*this, std::move(settings));
     child->setSite(m_site);
-    childModules.push_back(std::move(child));
+    m_childModules.push_back(std::move(child));
     recompileTables();
     if (takeLimitWarning(limitImports, dataStoreCounter > kTableLimit)) {
         if (ProjectContext* c = context()) {
@@ -393,7 +393,7 @@ bool ZAVGateway::addChild(std::unique_ptr<Node> child, ModbusModuleSettings sett
 
 std::unique_ptr<Node> ZAVGateway::takeChild(const Node& child)
 {
-    for (auto* list : {&childModules, &ioModules}) {
+    for (auto* list : {&m_childModules, &m_ioModules}) {
         const auto it = std::find_if(list->begin(), list->end(),
                                      [&](const auto& n) { return n.get() == &child; });
         if (it != list->end()) {
@@ -407,16 +407,16 @@ std::unique_ptr<Node> ZAVGateway::takeChild(const Node& child)
 
 void ZAVGateway::moveChildAfter(const Node& child, const Node* after)
 {
-    const auto it = std::find_if(childModules.begin(), childModules.end(),
+    const auto it = std::find_if(m_childModules.begin(), m_childModules.end(),
                                  [&](const auto& n) { return n.get() == &child; });
-    if (it == childModules.end() || &child == after) {
+    if (it == m_childModules.end() || &child == after) {
         return;
     }
     auto moving = std::move(*it);
-    childModules.erase(it);
-    const auto target = std::find_if(childModules.begin(), childModules.end(),
+    m_childModules.erase(it);
+    const auto target = std::find_if(m_childModules.begin(), m_childModules.end(),
                                      [&](const auto& n) { return n.get() == after; });
-    childModules.insert(target == childModules.end() ? childModules.begin() : target + 1,
+    m_childModules.insert(target == m_childModules.end() ? m_childModules.begin() : target + 1,
                         std::move(moving));
     markModified();
 }
@@ -425,7 +425,7 @@ void ZAVGateway::addIoModule(std::unique_ptr<ZAVModule> module)
 {
     module->setParent(this);
     ZAVModule& added = *module;
-    ioModules.push_back(std::move(module));
+    m_ioModules.push_back(std::move(module));
     for (auto& input : *added.getModuleInputs()) {
         if (!input || !input->inImportTable) {
             continue;
@@ -468,7 +468,7 @@ void ZAVGateway::fillInfoList(ListRows& rows) const
     rows.push_back({{"Channel", strprintf("%d", m_channel)}, -1, {}, false});
     rows.push_back({{"Group", strprintf("%d", getGroupNumber())}, -1, {}, false});
     rows.push_back({{"Host", strprintf("%d", getNodeNumber())}, -1, {}, false});
-    for (const auto& p : ports) {
+    for (const auto& p : m_ports) {
         if (!p) {
             continue;
         }
@@ -485,9 +485,9 @@ void ZAVGateway::pasteProperties(const ZAVGateway& source)
 {
     m_radioFlags = source.m_radioFlags;
     m_retries = source.m_retries;
-    for (size_t i = 0; i < ports.size() && i < source.ports.size(); ++i) {
-        if (ports[i] && source.ports[i]) {
-            ports[i]->setPortRecord(source.ports[i]->portRecord());
+    for (size_t i = 0; i < m_ports.size() && i < source.m_ports.size(); ++i) {
+        if (m_ports[i] && source.m_ports[i]) {
+            m_ports[i]->setPortRecord(source.m_ports[i]->portRecord());
         }
     }
     if (ProjectContext* c = context()) {

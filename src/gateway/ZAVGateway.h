@@ -137,14 +137,14 @@ public:
     // Children.
     [[nodiscard]] bool hasChildModules() const
     {
-        return !childModules.empty() || !ioModules.empty();
+        return !m_childModules.empty() || !m_ioModules.empty();
     }
     // Offers a new Modbus module with the settings its property sheet was confirmed with;
     // false when the child is not a Modbus module.
     bool addChild(std::unique_ptr<Node> child, ModbusModuleSettings settings);
     // Takes a child out of either child list; the caller destroys it.
     [[nodiscard]] std::unique_ptr<Node> takeChild(const Node& child);
-    // Moves a child within childModules to just after another one (to the head without one).
+    // Moves a child among the Modbus modules to just after another one (to the head without one).
     void moveChildAfter(const Node& child, const Node* after);
     // Appends a new I/O module, giving its inputs their Modbus map entries by its map options.
     void addIoModule(std::unique_ptr<ZAVModule> module);
@@ -188,7 +188,7 @@ public:
     [[nodiscard]] bool canMoveMapEntryDown(const ModbusMap& entry) const;
     void moveMapEntryUp(const ModbusMap& entry);
     void moveMapEntryDown(const ModbusMap& entry);
-    [[nodiscard]] size_t getMapIntegerCount() const { return mapIntegerList.size(); }
+    [[nodiscard]] size_t getMapIntegerCount() const { return m_mapIntegerList.size(); }
     // "Edit Starting Register": the dialog's value, kept within its 0 to 3001 range. The
     // registers follow at the next numbering.
     void editStartingRegister(long value);
@@ -237,32 +237,52 @@ public:
     uint16_t startingRegister = 3001;
     uint16_t moduleIdCounter = 1;
 
-    std::vector<std::unique_ptr<SerialPortDefinition>> ports;
-    std::vector<std::unique_ptr<Node>> childModules;
-    std::vector<std::unique_ptr<Import>> localImports;
-    std::vector<std::unique_ptr<Export>> outputs;
-    std::vector<std::unique_ptr<Import>> writeImports;
-    std::vector<std::unique_ptr<Import>> sharedImports;
-    std::vector<std::unique_ptr<Export>> exports;
-    std::vector<std::unique_ptr<ModbusMap>> mapIntegerList;
-    std::vector<std::unique_ptr<ModbusMap>> mapFloatList;
-    std::vector<std::unique_ptr<Node>> ioModules;
-
     uint8_t limitWarnings = 0;
+    // Set by the last compile (or recompileTables).
     int32_t dataStoreCounter = 0;
     int32_t importRecordCounter = 0;
     int32_t exportRecordCounter = 0;
     int32_t mapRecordCounter = 0;
-    std::vector<std::unique_ptr<Import>> removedImports;
-    std::vector<std::unique_ptr<Export>> removedExports;
-    std::vector<std::unique_ptr<ModbusMap>> removedMapEntries;
+
+    // The gateway's lists. They change only through the operations above, which keep their
+    // owners, parents, map registers and the points other gateways share from them in step.
+    template <class T> using List = std::vector<std::unique_ptr<T>>;
+    // CONFIG, RS485 and RTU, in this order; a damaged file may hold fewer.
+    [[nodiscard]] const List<SerialPortDefinition>& ports() const { return m_ports; }
+    [[nodiscard]] const List<Node>& childModules() const { return m_childModules; }
+    [[nodiscard]] const List<Node>& ioModules() const { return m_ioModules; }
+    [[nodiscard]] const List<Import>& localImports() const { return m_localImports; }
+    [[nodiscard]] const List<Import>& writeImports() const { return m_writeImports; }
+    [[nodiscard]] const List<Import>& sharedImports() const { return m_sharedImports; }
+    [[nodiscard]] const List<Export>& exports() const { return m_exports; }
+    [[nodiscard]] const List<Export>& outputs() const { return m_outputs; }
+    [[nodiscard]] const List<ModbusMap>& mapIntegerList() const { return m_mapIntegerList; }
+    [[nodiscard]] const List<ModbusMap>& mapFloatList() const { return m_mapFloatList; }
 
 private:
+    // Tests build damaged and oversized gateways through it.
+    friend class GatewayTestAccess;
+
     ZAVGateway(const ZAVGateway& other);
     void compileImports(ConfigImage& image, const CompileOptions& options);
     void compileExports(ConfigImage& image);
     void compileModbusMap(ConfigImage& image);
     [[nodiscard]] std::string mapPointText(const Import* point, bool refresh) const;
+
+    List<SerialPortDefinition> m_ports;
+    List<Node> m_childModules;
+    List<Import> m_localImports;
+    List<Export> m_outputs;
+    List<Import> m_writeImports;
+    List<Import> m_sharedImports;
+    List<Export> m_exports;
+    List<ModbusMap> m_mapIntegerList;
+    List<ModbusMap> m_mapFloatList;
+    List<Node> m_ioModules;
+    // What unlinking took out, kept until clearCompiled.
+    List<Import> m_removedImports;
+    List<Export> m_removedExports;
+    List<ModbusMap> m_removedMapEntries;
 
     std::unique_ptr<std::unordered_map<uint32_t, Import*>> m_linkIndex;
     void setOwners();

@@ -41,16 +41,16 @@ void collect(Serializable& object, std::vector<Serializable*>& out)
         addAll(root->sites());
     }
     if (auto* g = dynamic_cast<ZAVGateway*>(&object)) {
-        addAll(g->ports);
-        addAll(g->childModules);
-        addAll(g->localImports);
-        addAll(g->outputs);
-        addAll(g->writeImports);
-        addAll(g->sharedImports);
-        addAll(g->exports);
-        addAll(g->mapIntegerList);
-        addAll(g->mapFloatList);
-        addAll(g->ioModules);
+        addAll(g->ports());
+        addAll(g->childModules());
+        addAll(g->localImports());
+        addAll(g->outputs());
+        addAll(g->writeImports());
+        addAll(g->sharedImports());
+        addAll(g->exports());
+        addAll(g->mapIntegerList());
+        addAll(g->mapFloatList());
+        addAll(g->ioModules());
     }
     if (auto* node = dynamic_cast<Node*>(&object)) {
         if (auto* inputs = node->getModuleInputs()) {
@@ -176,27 +176,27 @@ TEST(ProjectRoundTrip, LinkingRestoresEveryReference)
     ASSERT_TRUE(g1 && g2);
 
     // Shared imports find their sources; they follow the source's name.
-    auto* fromG2 = dynamic_cast<RFImport*>(g1->sharedImports.at(0).get());
+    auto* fromG2 = dynamic_cast<RFImport*>(g1->sharedImports().at(0).get());
     ASSERT_NE(fromG2, nullptr);
     EXPECT_EQ(fromG2->source, pointNamed(*g2, "VIN"));
     pointNamed(*g2, "VIN")->pointName = "Supply";
     EXPECT_EQ(*fromG2->getPointName(), "Supply");
 
     // Exports find their sources and destinations, map entries their points, outputs theirs.
-    auto* exportToG2 = dynamic_cast<RFExport*>(g1->exports.at(0).get());
+    auto* exportToG2 = dynamic_cast<RFExport*>(g1->exports().at(0).get());
     ASSERT_NE(exportToG2, nullptr);
     EXPECT_EQ(exportToG2->destinationNode, g2);
     EXPECT_EQ(exportToG2->source, pointNamed(*g1, "Flow"));
-    for (const auto* list : {&g1->mapIntegerList, &g1->mapFloatList}) {
+    for (const auto* list : {&g1->mapIntegerList(), &g1->mapFloatList()}) {
         for (const auto& entry : *list) {
             EXPECT_NE(entry->point, nullptr);
         }
     }
-    EXPECT_EQ(g1->childModules[0]->getModuleOutputs()->front()->source, pointNamed(*g1, "VIN"));
-    EXPECT_EQ(g1->outputs.front()->source, pointNamed(*g1, "Level"));
-    EXPECT_EQ(g2->outputs.front()->source, pointNamed(*g2, "Poly"));
-    EXPECT_EQ(g1->childModules[0]->getParent(), g1);
-    EXPECT_EQ(g1->ioModules[2]->getParent(), g1);
+    EXPECT_EQ(g1->childModules()[0]->getModuleOutputs()->front()->source, pointNamed(*g1, "VIN"));
+    EXPECT_EQ(g1->outputs().front()->source, pointNamed(*g1, "Level"));
+    EXPECT_EQ(g2->outputs().front()->source, pointNamed(*g2, "Poly"));
+    EXPECT_EQ(g1->childModules()[0]->getParent(), g1);
+    EXPECT_EQ(g1->ioModules()[2]->getParent(), g1);
 }
 
 TEST(ProjectRoundTrip, DeletedPointsAndNodesLeaveNoReferenceBehind)
@@ -207,18 +207,18 @@ TEST(ProjectRoundTrip, DeletedPointsAndNodesLeaveNoReferenceBehind)
     ZAVGateway& g2 = *project.g2;
 
     // The export that sent Flow to g2 loses its source when Flow's module shrinks.
-    Export& toG2 = *g1.exports.at(0);
+    Export& toG2 = *g1.exports().at(0);
     ModbusModuleSettings fewer = project.module->openingSettings();
     fewer.inputNames.resize(1); // drops Level and Point_3
     project.module->applyProperties(std::move(fewer));
-    EXPECT_EQ(g1.outputs.front()->source, nullptr); // own output on Level lost its source
+    EXPECT_EQ(g1.outputs().front()->source, nullptr); // own output on Level lost its source
     EXPECT_EQ(toG2.source, pointNamed(g1, "Flow"));
 
     // Deleting g2 takes away g1's import from it and g1's export to it.
     doc.deleteNode(g2);
-    EXPECT_TRUE(g1.exports.empty());
-    EXPECT_TRUE(g1.sharedImports.empty());
-    for (const auto* list : {&g1.mapIntegerList, &g1.mapFloatList}) {
+    EXPECT_TRUE(g1.exports().empty());
+    EXPECT_TRUE(g1.sharedImports().empty());
+    for (const auto* list : {&g1.mapIntegerList(), &g1.mapFloatList()}) {
         for (const auto& entry : *list) {
             EXPECT_FALSE(entry->point && entry->point->isSharedImport());
         }
@@ -237,7 +237,7 @@ TEST(ProjectRoundTrip, ExportWhoseSourceWasDeletedWritesNoSource)
 {
     RichProject project;
     ZAVGateway& g1 = *project.g1;
-    RFExport& entry = dynamic_cast<RFExport&>(*g1.exports.at(0));
+    RFExport& entry = dynamic_cast<RFExport&>(*g1.exports().at(0));
     entry.source = nullptr;
     MemorySink sink;
     Archive ar(sink, projectClassRegistry());
@@ -257,7 +257,7 @@ TEST(ProjectRoundTrip, SavingNumbersEveryMapAndANumberedFileSavesUnchanged)
     const std::string path = dir.file("Plant.zavproj");
     RichProject project;
     // Entries added by the commands wait for the Modbus list to number them.
-    EXPECT_EQ(project.g1->mapIntegerList.back()->startRegister, 0);
+    EXPECT_EQ(project.g1->mapIntegerList().back()->startRegister, 0);
     ASSERT_TRUE(project.doc.saveDocument(path));
 
     RecordingSink sink;
@@ -274,8 +274,8 @@ TEST(ProjectRoundTrip, SavingNumbersEveryMapAndANumberedFileSavesUnchanged)
         return numbers;
     };
     // The first integer entry carries a refresh time in the register after it.
-    EXPECT_EQ(registers(g1.mapIntegerList), (std::vector<int>{3001, 3003, 3004, 3005, 3006, 3007}));
-    EXPECT_EQ(registers(g1.mapFloatList), (std::vector<int>{7001, 7002, 7003, 7004, 7005, 7006,
+    EXPECT_EQ(registers(g1.mapIntegerList()), (std::vector<int>{3001, 3003, 3004, 3005, 3006, 3007}));
+    EXPECT_EQ(registers(g1.mapFloatList()), (std::vector<int>{7001, 7002, 7003, 7004, 7005, 7006,
                                                             7007, 7008, 7009, 7010, 7011, 7012}));
 
     const auto first = readBytes(path);

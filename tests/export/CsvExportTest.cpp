@@ -1,4 +1,5 @@
 #include "export/CsvExport.h"
+#include "support/GatewayTestAccess.h"
 #include "gateway/PointCommands.h"
 #include "support/RichProject.h"
 #include "support/TempDir.h"
@@ -37,9 +38,9 @@ TEST(CsvExport, ListsEveryGatewaysRowsBesideTheProject)
     doc.newProject({"Plant", dir.string(), band900, 5, 10, NewGatewayValues{}});
     auto* g1 = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
     ZAVGateway* g2 = doc.insertGateway();
-    g2->localImports.clear(); // a gateway without imports
-    g1->localImports[0]->pointName = "VIN, main"; // a comma stays as it is
-    (void)importPoints(*g1, *g2, {g1->localImports[0].get()});
+    GatewayTestAccess::localImports(*g2).clear(); // a gateway without imports
+    g1->localImports()[0]->pointName = "VIN, main"; // a comma stays as it is
+    (void)importPoints(*g1, *g2, {g1->localImports()[0].get()});
     addNewWriteImport(*g1, "Set", false);
 
     ASSERT_TRUE(exportCsv(doc, sink));
@@ -92,7 +93,7 @@ TEST(CsvExport, RegistersAbove32767AreUnsigned)
     TarnDoc doc(sink, prompts);
     doc.newProject({"High", dir.path().string(), band900, 5, 10, NewGatewayValues{}});
     auto* g1 = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
-    g1->localImports.clear();
+    GatewayTestAccess::localImports(*g1).clear();
     g1->startingRegister = 65'535;
     addNewWriteImport(*g1, "Set", false);
 

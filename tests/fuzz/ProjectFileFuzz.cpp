@@ -34,7 +34,7 @@ void workOn(quillan::TarnDoc& doc)
         if (gateway == nullptr) {
             continue;
         }
-        for (const auto& child : gateway->childModules) {
+        for (const auto& child : gateway->childModules()) {
             if (child) {
                 child->fillInfoList(rows);
             }

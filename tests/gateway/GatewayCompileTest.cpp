@@ -1,4 +1,5 @@
 #include "gateway/ConfigImage.h"
+#include "support/GatewayTestAccess.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "gateway/dump/ConfigDump.h"
@@ -40,7 +41,7 @@ struct Project {
             s.inputNames.push_back("Point_" + std::to_string(i + 1));
         }
         EXPECT_TRUE(doc.insertModbusModule(g, std::move(s)));
-        return dynamic_cast<MBModule&>(*g.childModules.back());
+        return dynamic_cast<MBModule&>(*g.childModules().back());
     }
 };
 
@@ -145,7 +146,7 @@ TEST(Compile, WriteImportsTakeAPointButNoRecord)
     EXPECT_EQ(store.formatWord, 2);
 
     // Removing its map entry takes it out of the data store.
-    ZAVGateway::RemovedMapEntry removed = p.g1->removeMapEntry(*p.g1->mapFloatList.front());
+    ZAVGateway::RemovedMapEntry removed = p.g1->removeMapEntry(*p.g1->mapFloatList().front());
     ASSERT_TRUE(removed.entry && removed.writeImport);
     (void)p.g1->compileImage();
     EXPECT_EQ(p.g1->dataStoreCounter, 1);
@@ -171,11 +172,11 @@ TEST(Compile, SharedImportsPointAtTheSourcesDataStoreSlot)
 TEST(Compile, ModbusMapRegistersAndRefreshRows)
 {
     Project p;
-    Import& vin = *p.g1->localImports[0];
+    Import& vin = *p.g1->localImports()[0];
     addNewWriteImport(*p.g1, "Set", false);
     ASSERT_EQ(pasteToModbusMap(*p.g1, {&vin}, false), "");
     ASSERT_EQ(pasteToModbusMap(*p.g1, {&vin}, true), "");
-    p.g1->mapIntegerList[0]->hasRefreshTime = true;
+    p.g1->mapIntegerList()[0]->hasRefreshTime = true;
     p.g1->startingRegister = 1;
 
     // The compile numbers the registers itself: no list was filled since the change.
@@ -214,7 +215,7 @@ TEST(Compile, PointLabels)
     Project p;
     MBModule& module = p.addModule(*p.g1, 2);
     ZAVGateway* g3 = p.doc.insertGateway();
-    Import& vin2 = *p.g2->localImports[0];
+    Import& vin2 = *p.g2->localImports()[0];
     // Gateway_2's VIN reaches Gateway_3, and from there Gateway.
     const auto hop1 = importPoints(*p.g2, *g3, {&vin2});
     const auto hop2 = importPoints(*g3, *p.g1, {hop1[0]});
@@ -222,12 +223,14 @@ TEST(Compile, PointLabels)
     for (int i = 0; i < 4; ++i) {
         addNewWriteImport(*p.g2, "Other", false);
     }
-    std::rotate(p.g2->mapIntegerList.begin(), p.g2->mapIntegerList.begin() + 1,
-                p.g2->mapIntegerList.end());
+    const ModbusMap& setEntry = *p.g2->mapIntegerList().front();
+    while (p.g2->canMoveMapEntryDown(setEntry)) {
+        p.g2->moveMapEntryDown(setEntry);
+    }
     p.g2->numberMapRegisters();
     const auto fromWrite = importPoints(*p.g2, *p.g1, {&set});
 
-    EXPECT_EQ(p.g1->formatPointLabel(*p.g1->localImports[0]), "Base:VIN");
+    EXPECT_EQ(p.g1->formatPointLabel(*p.g1->localImports()[0]), "Base:VIN");
     EXPECT_EQ(p.g1->formatPointLabel(*module.getModuleInputs()->at(0)), "MBModule:Point_1");
     EXPECT_EQ(p.g1->formatPointLabel(*hop2[0]), "Gateway_2:Base:VIN");
     EXPECT_EQ(g3->formatPointLabel(*hop1[0]), "Base:VIN");
@@ -249,7 +252,7 @@ TEST(Compile, PointLabels)
 TEST(Compile, ExportAndOutputRows)
 {
     Project p;
-    Import& vin = *p.g1->localImports[0];
+    Import& vin = *p.g1->localImports()[0];
     MBModule& module = p.addModule(*p.g1, 1);
     (void)importPoints(*p.g1, *p.g2, {&vin});
     (void)importPoints(*p.g1, *p.g2, {module.getModuleInputs()->at(0).get()});
@@ -266,7 +269,7 @@ TEST(Compile, ExportAndOutputRows)
     EXPECT_EQ(rows[1].cells,
               (std::vector<std::string>{"002", "MBModule:Point_1", "On Change", "Gateway_2"}));
     // An export whose source was deleted keeps its number unused.
-    p.g1->exports[0]->source = nullptr;
+    p.g1->exports()[0]->source = nullptr;
     rows = p.g1->fillExportList().rows;
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].cells[0], "002");
@@ -287,7 +290,7 @@ TEST(Compile, LimitsAndTheirWarnings)
         for (int i = 0; i < n; ++i) {
             auto point = std::make_unique<IOImport>(formatShort, &g, 2);
             point->inImportTable = true;
-            g.localImports.push_back(std::move(point));
+            GatewayTestAccess::localImports(g).push_back(std::move(point));
         }
     };
     addPoints(1919); // with VIN: 1,920
@@ -311,7 +314,7 @@ TEST(Compile, LimitsAndTheirWarnings)
     EXPECT_STREQ(notice->caption, "Import limit (1920) exceeded.");
     EXPECT_STREQ(notice->text, "The ZAV Gateway Module supports up to 1920 Imports.");
     EXPECT_FALSE(g.noticeToShow(g.fillImportList()));
-    g.localImports.pop_back();
+    GatewayTestAccess::localImports(g).pop_back();
     EXPECT_FALSE(g.noticeToShow(g.fillImportList()));
     addPoints(1);
     EXPECT_TRUE(g.noticeToShow(g.fillImportList()));
@@ -322,11 +325,11 @@ TEST(Compile, DumpOfACompiledGatewayMatchesTheReference)
 {
     Project p;
     ZAVGateway& g = *p.g1;
-    Import& vin = *g.localImports[0];
+    Import& vin = *g.localImports()[0];
     (void)importPoints(g, *p.g2, {&vin});
     addNewWriteImport(g, "Set", false);
     ASSERT_EQ(pasteToModbusMap(g, {&vin}, true), "");
-    g.mapFloatList.back()->hasRefreshTime = true;
+    g.mapFloatList().back()->hasRefreshTime = true;
     const CompiledImage compiled13 = g.compileImage();
 
     const std::string expected =
@@ -373,5 +376,5 @@ TEST(Compile, StartingRegisterAbove32767IsShownUnsigned)
     again.linkAfterLoad();
     EXPECT_EQ(again.toBytes(), bytes);
     auto& reread = dynamic_cast<ZAVGateway&>(*again.nodes()[2]);
-    EXPECT_EQ(reread.mapIntegerList[0]->getRegisterText(), "40000");
+    EXPECT_EQ(reread.mapIntegerList()[0]->getRegisterText(), "40000");
 }

@@ -1,4 +1,5 @@
 #include "gateway/ModbusModuleRules.h"
+#include "support/GatewayTestAccess.h"
 #include "gateway/NodeRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
@@ -39,7 +40,7 @@ struct TwoGateways {
         if (!doc.insertModbusModule(g, std::move(s))) {
             return nullptr;
         }
-        return dynamic_cast<MBModule*>(g.childModules.back().get());
+        return dynamic_cast<MBModule*>(g.childModules().back().get());
     }
 };
 
@@ -55,14 +56,14 @@ TEST(Gateway, NewGatewayDefaults)
     EXPECT_EQ(g.startingRegister, 3001);
     EXPECT_EQ(g.ioModuleCount, 1);
     EXPECT_EQ(g.moduleIdCounter, 1);
-    ASSERT_EQ(g.ports.size(), 3u);
+    ASSERT_EQ(g.ports().size(), 3u);
     EXPECT_EQ(g.port(0)->settingsText(), "RS232, 57600, 8, N, 1");
     EXPECT_EQ(g.port(0)->protocolText(), "Debug");
     EXPECT_EQ(g.port(1)->settingsText(), "RS485, 9600, 8, N, 1");
     EXPECT_EQ(g.port(1)->protocolText(), "Modbus Master");
     EXPECT_EQ(g.port(2)->protocolText(), "Modbus Slave Split");
-    ASSERT_EQ(g.localImports.size(), 1u);
-    const Import& vin = *g.localImports[0];
+    ASSERT_EQ(g.localImports().size(), 1u);
+    const Import& vin = *g.localImports()[0];
     EXPECT_EQ(vin.pointName, "VIN");
     EXPECT_EQ(vin.zeroWord, 0x8000);
     EXPECT_FLOAT_EQ(vin.gain, 40.0f / 4096.0f);
@@ -100,8 +101,8 @@ TEST(Gateway, ApplyingASiteMovesGroupsAndAddresses)
     EXPECT_EQ(g.getRetries(), 0);
     EXPECT_EQ(g.getRadioFlags() & 0xC0, radioAes);
     // The old group was 11, the new 12: references move by one group.
-    EXPECT_EQ(g.sharedImports[0]->detailU16(0), 12 << 6);
-    EXPECT_EQ(g.exports[0]->detailU16(0), (11 << 6) | 5);
+    EXPECT_EQ(g.sharedImports()[0]->detailU16(0), 12 << 6);
+    EXPECT_EQ(g.exports()[0]->detailU16(0), (11 << 6) | 5);
 }
 
 TEST(Gateway, CountersAndLimits)
@@ -180,7 +181,7 @@ TEST(ModbusModule, DeviceTabRows)
     s.outputs.push_back({nullptr, std::move(out)});
     ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
     ListRows rows;
-    p.g1->childModules[0]->fillInfoList(rows);
+    p.g1->childModules()[0]->fillInfoList(rows);
     std::vector<std::string> lines;
     for (const auto& row : rows) {
         lines.push_back(row.cells[0] + "=" + row.cells[1]);
@@ -194,7 +195,7 @@ TEST(ModbusModule, DeviceTabRows)
                                                "Output 0=R500, Float (32 bit), Valve"};
     EXPECT_EQ(lines, expected);
     // A float format reads 32-bit values; the function-code bit alone does not.
-    EXPECT_EQ(p.g1->childModules[0]->moduleInputs()->front()->sizeWord, 4);
+    EXPECT_EQ(p.g1->childModules()[0]->moduleInputs()->front()->sizeWord, 4);
     EXPECT_EQ(sizeWordForFormat(0x80), 2);
 }
 
@@ -215,7 +216,7 @@ TEST(ModbusModule, ANewModuleStartsOnTheRtuPortWhileItIsAMaster)
     s.registerCount = 1;
     s.inputNames = {"Flow"};
     ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
-    const auto& module = dynamic_cast<const MBModule&>(*p.g1->childModules.back());
+    const auto& module = dynamic_cast<const MBModule&>(*p.g1->childModules().back());
     EXPECT_EQ(module.modbusPort, 3);
     EXPECT_EQ(module.pollInterval, 900u);
     // The sheet opened on the inserted module shows what was confirmed.
@@ -258,7 +259,7 @@ TEST(ModbusModule, AddedOutputsAreNumberedAndTakeThePortOnOk)
     addModbusOutput(s, 300);
     addModbusOutput(s, 301);
     ASSERT_TRUE(p.doc.insertModbusModule(*p.g1, std::move(s)));
-    Node& module = *p.g1->childModules.back();
+    Node& module = *p.g1->childModules().back();
     const auto& outputs = *module.getModuleOutputs();
     ASSERT_EQ(outputs.size(), 2u);
     for (size_t i = 0; i < outputs.size(); ++i) {
@@ -341,7 +342,7 @@ TEST(ModbusModule, PastingProperties)
               "The properties of MBModule have been copied to MBModule.");
 
     // Without an RS485 port at all.
-    p.g2->ports.resize(1);
+    GatewayTestAccess::ports(*p.g2).resize(1);
     MBModule* another = p.addModule(*p.g2, 2, {});
     p.prompts.messages.clear();
     EXPECT_FALSE(another->pasteProperties(*source));
@@ -366,7 +367,7 @@ TEST(Points, SharedImportsTakeTheirSourceGateway)
     IoModuleChoices dm;
     dm.kind = ioKindDm;
     ASSERT_EQ(addNewIoModule(*p.g1, dm), "");
-    EXPECT_FALSE(p.g1->ioModules[0]->moduleInputs()->front()->canScale());
+    EXPECT_FALSE(p.g1->ioModules()[0]->moduleInputs()->front()->canScale());
 
     // An export made from a shared import carries its chain's first name.
     auto again = makeRadioExport(shared, *p.g2, *p.g1);
@@ -380,19 +381,19 @@ TEST(Points, SharedImportsTakeTheirSourceGateway)
 TEST(Points, ExportUseCountsFollowImportPoints)
 {
     TwoGateways p;
-    Import& vin = *p.g2->localImports[0];
+    Import& vin = *p.g2->localImports()[0];
     const auto first = importPoints(*p.g2, *p.g1, {&vin});
     const auto second = importPoints(*p.g2, *p.g1, {&vin});
-    ASSERT_EQ(p.g2->exports.size(), 1u);
-    EXPECT_EQ(p.g2->exports[0]->useCount, 2);
+    ASSERT_EQ(p.g2->exports().size(), 1u);
+    EXPECT_EQ(p.g2->exports()[0]->useCount, 2);
 
     cancelImportPoints(*p.g2, *p.g1, second);
-    ASSERT_EQ(p.g2->exports.size(), 1u);
-    EXPECT_EQ(p.g2->exports[0]->useCount, 1);
-    EXPECT_EQ(p.g1->sharedImports.size(), 1u);
+    ASSERT_EQ(p.g2->exports().size(), 1u);
+    EXPECT_EQ(p.g2->exports()[0]->useCount, 1);
+    EXPECT_EQ(p.g1->sharedImports().size(), 1u);
     cancelImportPoints(*p.g2, *p.g1, first);
-    EXPECT_TRUE(p.g2->exports.empty());
-    EXPECT_TRUE(p.g1->sharedImports.empty());
+    EXPECT_TRUE(p.g2->exports().empty());
+    EXPECT_TRUE(p.g1->sharedImports().empty());
 }
 
 TEST(Points, FileOnlyValuesSurvive)
@@ -439,7 +440,7 @@ TEST(Points, MapEntryTexts)
 
     TwoGateways p;
     MBCommand& integer = addNewWriteImport(*p.g1, "Set", false);
-    const ModbusMap& made = *p.g1->mapIntegerList.back();
+    const ModbusMap& made = *p.g1->mapIntegerList().back();
     EXPECT_EQ(made.point, &integer);
     EXPECT_EQ(made.formatCode, 0);
     EXPECT_FALSE(made.isFloatFormat());
@@ -509,9 +510,9 @@ TEST(IoModule, NewModulesGetMapEntriesAndAddressesStayUnique)
     dm.groups = groupInputs;
     dm.mapOptions = 2;
     ASSERT_EQ(addNewIoModule(*p.g1, dm), "");
-    EXPECT_EQ(p.g1->mapFloatList.size(), 4u); // DIN1-4 only: the other groups are not in the table
-    EXPECT_TRUE(p.g1->mapIntegerList.empty());
-    const auto& module = dynamic_cast<const ZAVModule&>(*p.g1->ioModules[0]);
+    EXPECT_EQ(p.g1->mapFloatList().size(), 4u); // DIN1-4 only: the other groups are not in the table
+    EXPECT_TRUE(p.g1->mapIntegerList().empty());
+    const auto& module = dynamic_cast<const ZAVModule&>(*p.g1->ioModules()[0]);
     EXPECT_EQ(module.getName(), "M1");
     EXPECT_EQ(module.address(), 1);
     EXPECT_EQ(module.getModuleId(), 1);

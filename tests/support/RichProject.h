@@ -5,6 +5,7 @@
 // write imports, map entries in both tables, and the point classes the program never makes.
 
 #include "document/TarnDoc.h"
+#include "support/GatewayTestAccess.h"
 #include "gateway/GatewayRules.h"
 #include "gateway/IoModuleRules.h"
 #include "gateway/ModbusModuleRules.h"
@@ -60,7 +61,7 @@ struct RichProject {
         addModbusOutput(s, 200);
         addModbusOutput(s, 201);
         EXPECT_TRUE(doc.insertModbusModule(*g1, std::move(s)));
-        module = dynamic_cast<MBModule*>(g1->childModules.back().get());
+        module = dynamic_cast<MBModule*>(g1->childModules().back().get());
 
         IoModuleChoices am1;
         am1.kind = ioKindAm1;
@@ -91,7 +92,7 @@ struct RichProject {
         addNewWriteImport(*g1, "Speed", true);
         EXPECT_EQ(pasteToModbusMap(*g1, {pointNamed(*g1, "VIN"), pointNamed(*g1, "Level")}, false),
                   "");
-        g1->mapIntegerList.front()->hasRefreshTime = true;
+        g1->mapIntegerList().front()->hasRefreshTime = true;
 
         // Outputs with sources: a module output and the gateway's own output.
         module->getModuleOutputs()->front()->setSource(pointNamed(*g1, "VIN"));
@@ -100,7 +101,7 @@ struct RichProject {
         own->exportName = "DOUT0";
         own->setLocalOutput(0);
         own->setSource(pointNamed(*g1, "Level"));
-        g1->outputs.push_back(std::move(own));
+        GatewayTestAccess::outputs(*g1).push_back(std::move(own));
 
         addLegacyClasses(*g2);
     }
@@ -123,8 +124,8 @@ struct RichProject {
             for (size_t i = 0; i < p->details.size(); ++i) {
                 p->details[i] = static_cast<uint8_t>(seed + i);
             }
-            g.localImports.push_back(std::move(p));
-            g.localImports.back()->owner = &g;
+            GatewayTestAccess::localImports(g).push_back(std::move(p));
+            g.localImports().back()->owner = &g;
         };
         add(std::make_unique<PolyImport>(), "Poly", 1);
         add(std::make_unique<LegacyImport>(), "Legacy", 2);
@@ -139,11 +140,11 @@ struct RichProject {
         add(std::move(pio), "Pio", 9);
         // Reading gives these three their fixed value selection codes.
         add(std::make_unique<RFNodeImport>(), "Timeout", 10);
-        g.localImports.back()->pointType = 126;
+        g.localImports().back()->pointType = 126;
         add(std::make_unique<RSSIImport>(), "Rssi", 11);
-        g.localImports.back()->pointType = 127;
+        g.localImports().back()->pointType = 127;
         add(std::make_unique<RFRefreshImport>(), "Refresh", 12);
-        g.localImports.back()->pointType = 125;
+        g.localImports().back()->pointType = 125;
         auto roc = std::make_unique<ROCImport>();
         roc->rocByte3 = 3;
         roc->rocByte1 = 1;
@@ -165,8 +166,8 @@ struct RichProject {
         for (auto* e : {static_cast<Export*>(poly.get()), static_cast<Export*>(legacy.get())}) {
             e->owner = &g;
         }
-        g.outputs.push_back(std::move(poly));
-        g.outputs.push_back(std::move(legacy));
+        GatewayTestAccess::outputs(g).push_back(std::move(poly));
+        GatewayTestAccess::outputs(g).push_back(std::move(legacy));
     }
 };
 
