@@ -1,11 +1,11 @@
 // Compiling a gateway whose data store, import, export and Modbus map tables are all at the
 // 1,920-record limit.
 #include "document/TarnDoc.h"
-#include "support/GatewayTestAccess.h"
 #include "gateway/ConfigImage.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/UserPrompts.h"
+#include "support/GatewayTestAccess.h"
 
 #include <benchmark/benchmark.h>
 

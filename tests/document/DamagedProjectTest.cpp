@@ -4,10 +4,9 @@
 #include "gateway/ZAVGateway.h"
 #include "support/TestDoubles.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 using namespace quillan;

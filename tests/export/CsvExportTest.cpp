@@ -1,6 +1,6 @@
 #include "export/CsvExport.h"
-#include "support/GatewayTestAccess.h"
 #include "gateway/PointCommands.h"
+#include "support/GatewayTestAccess.h"
 #include "support/RichProject.h"
 #include "support/TempDir.h"
 

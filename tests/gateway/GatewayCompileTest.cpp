@@ -1,8 +1,8 @@
 #include "gateway/ConfigImage.h"
-#include "support/GatewayTestAccess.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "gateway/dump/ConfigDump.h"
+#include "support/GatewayTestAccess.h"
 #include "support/RichProject.h"
 
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "gateway/ModbusModuleRules.h"
-#include "support/GatewayTestAccess.h"
 #include "gateway/NodeRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Archive.h"
 #include "model/ZAVModule.h"
+#include "support/GatewayTestAccess.h"
 #include "support/RichProject.h"
 
 #include <gtest/gtest.h>

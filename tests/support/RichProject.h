@@ -5,13 +5,13 @@
 // write imports, map entries in both tables, and the point classes the program never makes.
 
 #include "document/TarnDoc.h"
-#include "support/GatewayTestAccess.h"
 #include "gateway/GatewayRules.h"
 #include "gateway/IoModuleRules.h"
 #include "gateway/ModbusModuleRules.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
+#include "support/GatewayTestAccess.h"
 #include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
