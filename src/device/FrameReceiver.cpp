@@ -10,7 +10,7 @@ namespace quillan::device {
 
 FrameReceiver::FrameReceiver(uint8_t* buffer, size_t capacity, FrameSync sync,
                              std::optional<uint8_t> requiredCommand)
-    : m_buffer(buffer), m_capacity(capacity), m_sync(sync), m_requiredCommand(requiredCommand),
+    : m_buffer(buffer), m_capacity(capacity), m_requiredCommand(requiredCommand),
       m_state(sync == FrameSync::startByte ? State::seekStart : State::header)
 {
 }

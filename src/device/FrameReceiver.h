@@ -50,7 +50,6 @@ private:
 
     uint8_t* m_buffer;
     size_t m_capacity;
-    FrameSync m_sync;
     std::optional<uint8_t> m_requiredCommand;
     State m_state;
     size_t m_gathered = 0;

@@ -4,10 +4,6 @@
 
 namespace quillan {
 
-class MBModule;
-class Site;
-struct ModbusModuleSettings;
-
 enum class MessageIcon { information, warning, error, question };
 enum class MessageButtons { ok, okCancel, yesNo, yesNoCancel };
 enum class MessageAnswer { ok, cancel, yes, no };
