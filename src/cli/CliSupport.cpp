@@ -27,16 +27,7 @@ MessageAnswer CliPrompts::ask(MessageIcon, const std::string&, const std::string
                               MessageButtons buttons)
 {
     m_err << cp1252ToUtf8(text) << "\n";
-    switch (buttons) {
-    case MessageButtons::ok:
-        return MessageAnswer::ok;
-    case MessageButtons::okCancel:
-    case MessageButtons::yesNoCancel:
-        return MessageAnswer::cancel;
-    case MessageButtons::yesNo:
-        return MessageAnswer::no;
-    }
-    return MessageAnswer::cancel;
+    return safeAnswer(buttons);
 }
 
 std::optional<long> parseNumber(const std::string& text, long low, long high)

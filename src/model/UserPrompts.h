@@ -8,6 +8,21 @@ enum class MessageIcon { information, warning, error, question };
 enum class MessageButtons { ok, okCancel, yesNo, yesNoCancel };
 enum class MessageAnswer { ok, cancel, yes, no };
 
+// The answer given when nobody can answer: Cancel when offered, else No; OK alone is OK.
+[[nodiscard]] constexpr MessageAnswer safeAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::ok:
+        return MessageAnswer::ok;
+    case MessageButtons::yesNo:
+        return MessageAnswer::no;
+    case MessageButtons::okCancel:
+    case MessageButtons::yesNoCancel:
+        break;
+    }
+    return MessageAnswer::cancel;
+}
+
 // The questions and messages an operation may put to the user. The GUI shows dialogs; the
 // CLI and the tests answer from their own data. Texts are in the 8-bit character set.
 //

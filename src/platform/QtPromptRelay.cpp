@@ -2,20 +2,6 @@
 
 namespace quillan::platform {
 
-MessageAnswer QtPromptRelay::safeAnswer(MessageButtons buttons)
-{
-    switch (buttons) {
-    case MessageButtons::ok:
-        return MessageAnswer::ok;
-    case MessageButtons::okCancel:
-    case MessageButtons::yesNoCancel:
-        return MessageAnswer::cancel;
-    case MessageButtons::yesNo:
-        return MessageAnswer::no;
-    }
-    return MessageAnswer::cancel;
-}
-
 void QtPromptRelay::message(MessageIcon icon, const std::string& caption, const std::string& text)
 {
     (void)m_calls.call(

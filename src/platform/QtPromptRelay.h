@@ -25,9 +25,6 @@ public:
 
     [[nodiscard]] OwnerThreadCalls& calls() { return m_calls; }
 
-    // The answer given when nobody can be asked.
-    [[nodiscard]] static MessageAnswer safeAnswer(MessageButtons buttons);
-
 private:
     UserPrompts& m_target;
     OwnerThreadCalls m_calls;
