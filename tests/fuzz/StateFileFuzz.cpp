@@ -21,11 +21,11 @@ namespace {
 constexpr size_t kImageSize = 97'422;
 constexpr size_t kHeaderSize = 16;
 
-void bytes::putU32(std::vector<uint8_t>& out, uint32_t v)
+void appendLe32(std::vector<uint8_t>& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
+    uint8_t b[4];
+    bytes::putU32(b, v);
+    out.insert(out.end(), b, b + 4);
 }
 
 const std::vector<uint8_t>& imagePattern()
@@ -52,12 +52,12 @@ std::vector<uint8_t> wrap(std::span<const uint8_t> body)
 {
     const size_t at = imageOffset(body);
     std::vector<uint8_t> file{'Z', 'A', 'V', 'S', 'I', 'M', 'S', 'T'};
-    bytes::putU32(file, kStateFormatVersion);
-    bytes::putU32(file, static_cast<uint32_t>(body.size() + kImageSize));
+    appendLe32(file, kStateFormatVersion);
+    appendLe32(file, static_cast<uint32_t>(body.size() + kImageSize));
     file.insert(file.end(), body.begin(), body.begin() + static_cast<std::ptrdiff_t>(at));
     file.insert(file.end(), imagePattern().begin(), imagePattern().end());
     file.insert(file.end(), body.begin() + static_cast<std::ptrdiff_t>(at), body.end());
-    bytes::putU32(file, fuzz::crc32(file));
+    appendLe32(file, fuzz::crc32(file));
     return file;
 }
 
