@@ -43,6 +43,9 @@ bool FrameEngine::sendFrame(uint8_t command, const uint8_t* payload, size_t leng
     if (size == 0 || link == nullptr || m_cancelled || !link->isOpen()) {
         return false;
     }
+    if (m_trace) {
+        m_trace(TraceDirection::sent, {m_buffer.data(), size});
+    }
     m_lastWrite = link->write(m_buffer.data(), size);
     return m_lastWrite == WriteStatus::ok;
 }
@@ -100,6 +103,10 @@ ReceiveStatus FrameEngine::receive(int timeoutMs, std::optional<uint8_t> require
         switch (receiver.state()) {
         case FrameReceiver::State::complete:
             m_lastCommand = receiver.command();
+            if (m_trace) {
+                m_trace(TraceDirection::received,
+                        {m_buffer.data(), receiver.payloadLength() + FRAME_OVERHEAD});
+            }
             return m_lastStatus = ReceiveStatus::ok;
         case FrameReceiver::State::overflow:
             return m_lastStatus = ReceiveStatus::overflow;

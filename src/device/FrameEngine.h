@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceFrame.h"
+#include "device/DeviceServices.h"
 #include "device/FrameReceiver.h"
 
 #include <array>
@@ -46,6 +47,8 @@ public:
 
     void setLink(SerialLink* link) { m_link = link; }
     [[nodiscard]] SerialLink* link() const { return m_link; }
+    // Shown each frame as it goes out and each complete frame that comes in; none by default.
+    void setTrace(FrameTrace trace) { m_trace = std::move(trace); }
 
     // Builds and sends one frame. payload may point into the frame buffer.
     [[nodiscard]] bool sendFrame(uint8_t command, const uint8_t* payload = nullptr,
@@ -101,6 +104,7 @@ private:
     ReceiveStatus m_lastStatus = ReceiveStatus::ok;
     std::optional<WriteStatus> m_lastWrite;
     std::optional<uint8_t> m_lastCommand;
+    FrameTrace m_trace;
     std::atomic<bool> m_cancelled{false};
     std::mutex m_pauseMutex;
     std::condition_variable m_pauseWake;

@@ -378,6 +378,30 @@ TEST(SessionEngine, ReplyTable)
     }
 }
 
+TEST(SessionEngine, TraceSeesEachFrameWhole)
+{
+    MemorySerialLink link;
+    ASSERT_TRUE(link.open("ttyUSB0"));
+    SessionFrameEngine engine(&link);
+    std::vector<std::pair<TraceDirection, std::vector<uint8_t>>> seen;
+    engine.setTrace([&](TraceDirection direction, std::span<const uint8_t> frame) {
+        seen.emplace_back(direction, std::vector<uint8_t>(frame.begin(), frame.end()));
+    });
+
+    ASSERT_TRUE(engine.sendFrame(CMD_ENQUIRE));
+    // Noise before the reply and a reply in pieces: the trace gets the frame alone, once.
+    link.replyInChunks({0x00, 0x13, 0xFF, 0x06, 0x00, 0x00, 0xD0, 0x15}, {3, 2, 3}, PAUSE_MS);
+    ASSERT_TRUE(engine.readReply(REPLY_TIMEOUT_MS));
+    link.reply(withBadCrc(makeFrame(CMD_ACK)));
+    EXPECT_FALSE(engine.readReply(REPLY_TIMEOUT_MS));
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].first, TraceDirection::sent);
+    EXPECT_EQ(seen[0].second, (std::vector<uint8_t>{0xFF, 0x05, 0x00, 0x00, 0x20, 0x15}));
+    EXPECT_EQ(seen[1].first, TraceDirection::received);
+    EXPECT_EQ(seen[1].second, (std::vector<uint8_t>{0xFF, 0x06, 0x00, 0x00, 0xD0, 0x15}));
+}
+
 TEST(FrameEngineFaults, WritesAndReadsThatFail)
 {
     MemorySerialLink link;
