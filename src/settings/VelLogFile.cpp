@@ -100,4 +100,10 @@ std::string VelLogFile::formatLine(const LogTime& time, const std::string& text)
     return strprintf("%s  %s\r\n", prefix.c_str(), text.c_str());
 }
 
+std::string VelLogFile::formatOutputLine(const LogTime& time, const std::string& text)
+{
+    return strprintf("%02d:%02d:%02d.%03d- %s", time.hour, time.minute, time.second,
+                     time.millisecond, text.c_str());
+}
+
 } // namespace quillan

@@ -42,6 +42,8 @@ public:
     [[nodiscard]] static LogTime localTime();
     // "hh:mm:ss-mmm-", two spaces, the text, CR LF.
     [[nodiscard]] static std::string formatLine(const LogTime& time, const std::string& text);
+    // A line of the output window: "hh:mm:ss.mmm-", one space, the text.
+    [[nodiscard]] static std::string formatOutputLine(const LogTime& time, const std::string& text);
 
 private:
     NotificationSink& m_sink;

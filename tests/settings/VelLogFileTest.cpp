@@ -117,6 +117,12 @@ TEST(VelLogFile, WritesNothingBeforeALogIsOpened)
     EXPECT_TRUE(sink.all().empty());
 }
 
+TEST(VelLogFile, OutputWindowLineHasAStopBeforeTheMilliseconds)
+{
+    EXPECT_EQ(VelLogFile::formatOutputLine({9, 5, 3, 7}, "Connected."), "09:05:03.007- Connected.");
+    EXPECT_EQ(VelLogFile::formatOutputLine({23, 59, 59, 999}, ""), "23:59:59.999- ");
+}
+
 TEST(VelLogFile, LocalTimeIsInRange)
 {
     const LogTime now = VelLogFile::localTime();
