@@ -4,9 +4,12 @@
 #include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
+#include <cctype>
 #include <charconv>
+#include <iostream>
 #include <ostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace quillan::cli {
 
@@ -23,11 +26,102 @@ void CliPrompts::message(MessageIcon, const std::string& caption, const std::str
     m_err << cp1252ToUtf8(caption.empty() ? text : caption + ": " + text) << "\n";
 }
 
-MessageAnswer CliPrompts::ask(MessageIcon, const std::string&, const std::string& text,
+namespace {
+
+struct Choice {
+    char key;
+    const char* word;
+    MessageAnswer answer;
+};
+
+// The choices a question offers on the terminal. The site key question names its buttons
+// after what they do to the key.
+std::vector<Choice> choicesFor(const std::string& caption, MessageButtons buttons)
+{
+    if (caption == "Site Security Mismatch" && buttons == MessageButtons::yesNoCancel) {
+        return {{'u', "update key", MessageAnswer::yes},
+                {'i', "ignore key", MessageAnswer::no},
+                {'c', "cancel", MessageAnswer::cancel}};
+    }
+    switch (buttons) {
+    case MessageButtons::ok:
+        return {{'o', "ok", MessageAnswer::ok}};
+    case MessageButtons::okCancel:
+        return {{'o', "ok", MessageAnswer::ok}, {'c', "cancel", MessageAnswer::cancel}};
+    case MessageButtons::yesNo:
+        return {{'y', "yes", MessageAnswer::yes}, {'n', "no", MessageAnswer::no}};
+    case MessageButtons::yesNoCancel:
+        break;
+    }
+    return {{'y', "yes", MessageAnswer::yes},
+            {'n', "no", MessageAnswer::no},
+            {'c', "cancel", MessageAnswer::cancel}};
+}
+
+const char* answerWord(MessageAnswer answer)
+{
+    switch (answer) {
+    case MessageAnswer::ok:
+        return "OK";
+    case MessageAnswer::yes:
+        return "Yes";
+    case MessageAnswer::no:
+        return "No";
+    case MessageAnswer::cancel:
+        break;
+    }
+    return "Cancel";
+}
+
+} // namespace
+
+void CliPrompts::answerBy(const std::string& caption, std::string flag,
+                          std::optional<MessageAnswer> answer)
+{
+    m_presets[caption] = {std::move(flag), answer};
+}
+
+MessageAnswer CliPrompts::ask(MessageIcon, const std::string& caption, const std::string& text,
                               MessageButtons buttons)
 {
-    m_err << cp1252ToUtf8(text) << "\n";
-    return safeAnswer(buttons);
+    m_err << cp1252ToUtf8(caption.empty() ? text : caption + ": " + text) << "\n";
+    const auto preset = m_presets.find(caption);
+    if (preset != m_presets.end() && preset->second.answer) {
+        return *preset->second.answer;
+    }
+    const std::vector<Choice> choices = choicesFor(caption, buttons);
+    if (m_in != nullptr) {
+        std::string prompt;
+        for (const Choice& c : choices) {
+            prompt += strprintf("%s[%c]%s", prompt.empty() ? "" : ", ", c.key, c.word + 1);
+        }
+        for (;;) {
+            m_err << prompt << "? " << std::flush;
+            std::string line;
+            if (!std::getline(*m_in, line)) {
+                break;
+            }
+            const auto first = line.find_first_not_of(" \t");
+            for (const Choice& c : choices) {
+                if (first != std::string::npos &&
+                    std::tolower(static_cast<unsigned char>(line[first])) == c.key) {
+                    return c.answer;
+                }
+            }
+        }
+    }
+    const MessageAnswer answer = safeAnswer(buttons);
+    m_err << "quillan-cli: no answer given: " << answerWord(answer);
+    if (preset != m_presets.end()) {
+        m_err << " (" << preset->second.flag << " answers it)";
+    }
+    m_err << "\n";
+    return answer;
+}
+
+std::istream* terminalInput()
+{
+    return ::isatty(STDIN_FILENO) != 0 ? &std::cin : nullptr;
 }
 
 std::optional<long> parseNumber(const std::string& text, long low, long high)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,18 +29,35 @@ private:
     bool m_verbose;
 };
 
-// A script cannot answer questions: messages are printed and questions get their safe answer
-// (No, or Cancel when offered).
+// Messages are printed. A question is answered by the flag that answers it when one was
+// given, else asked on the terminal; without a terminal (a script) it gets its safe answer
+// (No, or Cancel when offered) and a line naming the flag that would have answered it.
 class CliPrompts final : public UserPrompts {
 public:
-    explicit CliPrompts(std::ostream& err) : m_err(err) {}
+    // in, when given, is the terminal questions are asked on.
+    explicit CliPrompts(std::ostream& err, std::istream* in = nullptr) : m_err(err), m_in(in) {}
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override;
     [[nodiscard]] MessageAnswer ask(MessageIcon icon, const std::string& caption,
                                     const std::string& text, MessageButtons buttons) override;
 
+    // The question with this caption is answered by flag (e.g. "--radio yes|no"); answer is
+    // what the flag gave, none when it was not given.
+    void answerBy(const std::string& caption, std::string flag,
+                  std::optional<MessageAnswer> answer);
+
 private:
+    struct Preset {
+        std::string flag;
+        std::optional<MessageAnswer> answer;
+    };
+
     std::ostream& m_err;
+    std::istream* m_in;
+    std::map<std::string, Preset> m_presets;
 };
+
+// Standard input when it is a terminal; none in a script or a pipe.
+[[nodiscard]] std::istream* terminalInput();
 
 // Parses a whole decimal number within [low, high]; none when it is not one.
 [[nodiscard]] std::optional<long> parseNumber(const std::string& text, long low, long high);

@@ -1,0 +1,59 @@
+#include "cli/DevicePort.h"
+
+#include "device/PortLister.h"
+#include "platform/QtPortLister.h"
+#include "platform/QtSettingsStore.h"
+#include "settings/ProjectSettings.h"
+
+#include <ostream>
+
+namespace quillan::cli {
+
+PortChoices findPortChoices()
+{
+    PortChoices choices;
+    platform::QtSettingsStore store;
+    // Read only: a command must not create or rewrite the user's settings.
+    if (store.open().ok()) {
+        choices.portOverride =
+            store.readText(ProjectSettings::kPortOverride).value_or(std::string());
+        store.close();
+    }
+    platform::QtPortLister lister;
+    for (const device::PortInfo& info : lister.listPorts()) {
+        if (device::isGatewayPort(info)) {
+            choices.detectedPort = info.name;
+            break;
+        }
+    }
+    return choices;
+}
+
+std::optional<DevicePort> openDevicePort(const std::optional<std::string>& port,
+                                         const PortChoices& choices,
+                                         const device::LinkFactory& factory, std::ostream& err)
+{
+    std::string name;
+    const char* from = "";
+    if (port) {
+        name = *port;
+    } else if (!choices.portOverride.empty()) {
+        name = choices.portOverride;
+        from = " (the port override setting)";
+    } else if (!choices.detectedPort.empty()) {
+        name = choices.detectedPort;
+        from = " (the gateway's USB converter)";
+    } else {
+        err << "quillan-cli: no gateway found: plug in its USB cable, or give --port PORT "
+               "(a serial device, or sim for the built-in simulator)\n";
+        return std::nullopt;
+    }
+    auto link = device::openLinkByName(factory, name);
+    if (!link) {
+        err << "quillan-cli: cannot open the port " << name << from << "\n";
+        return std::nullopt;
+    }
+    return DevicePort{std::move(link), name};
+}
+
+} // namespace quillan::cli

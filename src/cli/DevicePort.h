@@ -1,0 +1,36 @@
+#pragma once
+
+#include "device/LinkFactory.h"
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillan::cli {
+
+// The open port a device command talks through.
+struct DevicePort {
+    std::unique_ptr<device::SerialLink> link;
+    std::string name;
+};
+
+// Where a port name comes from when --port is not given: the "portOverride" setting, then the
+// gateway's converter among the ports present. Either may be empty.
+struct PortChoices {
+    std::string portOverride;
+    std::string detectedPort;
+};
+
+// The settings' override and the detected converter, as the GUI would find them.
+[[nodiscard]] PortChoices findPortChoices();
+
+// Opens --port when given ("sim" is the in-process simulated gateway, anything else a serial
+// device or pseudo-terminal), else the override, else the detected gateway. None, with the
+// reason on err, when there is no port to use or it does not open.
+[[nodiscard]] std::optional<DevicePort> openDevicePort(const std::optional<std::string>& port,
+                                                       const PortChoices& choices,
+                                                       const device::LinkFactory& factory,
+                                                       std::ostream& err);
+
+} // namespace quillan::cli
