@@ -3,11 +3,16 @@
 pseudo-terminal, written apart from the C++ code (its own frame reader, CRC and image layout).
 
     tiny_gateway.py --image-out FILE [--type T] [--version TEXT] [--channel C] [--key K]
+    tiny_gateway.py --compare EXPECTED ACTUAL
 
 Prints the path of its pseudo-terminal on the first line, then answers until it gets SIGTERM
 or SIGINT; it then writes the 97,422-byte image it holds to FILE and exits. It answers every
 request at once (no line timing) and keeps the blocks written to it the way they are laid out
 in a gateway's configuration image.
+
+--compare checks that two image files agree in every part a configuration write sets (the
+ports, the radio and the four tables, page by page), prints the first difference and exits 1
+when they do not.
 """
 
 import argparse
@@ -117,6 +122,35 @@ class Gateway:
         return frame(21)
 
 
+def kept_parts(image):
+    """The parts of an image a configuration write sets, by name."""
+    parts = [("ports", image[6:42]), ("radio", image[42:50])]
+    for block, (size, _, _) in TABLES.items():
+        for page in range(6):
+            at = count_offset(block, page)
+            count = min(struct.unpack_from("<H", image, at)[0], RECORDS_PER_PAGE)
+            parts.append((f"block {block} page {page}", image[at:at + 2 + count * size]))
+    return parts
+
+
+def compare(expected_path, actual_path):
+    with open(expected_path, "rb") as f:
+        expected = f.read()
+    with open(actual_path, "rb") as f:
+        actual = f.read()
+    if len(expected) != IMAGE_SIZE or len(actual) != IMAGE_SIZE:
+        print(f"images must be {IMAGE_SIZE} bytes: {len(expected)}, {len(actual)}")
+        return 1
+    for (name, want), (_, got) in zip(kept_parts(expected), kept_parts(actual)):
+        if want != got:
+            at = next((i for i, (a, b) in enumerate(zip(want, got)) if a != b),
+                      min(len(want), len(got)))
+            print(f"{name} differs at byte {at}: {len(want)} bytes expected, {len(got)} held")
+            return 1
+    print("same")
+    return 0
+
+
 def serve(gateway, fd, stop):
     pending = b""
     while not stop:
@@ -148,6 +182,8 @@ def serve(gateway, fd, stop):
 
 
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--compare":
+        return compare(sys.argv[2], sys.argv[3])
     parser = argparse.ArgumentParser()
     parser.add_argument("--image-out", required=True)
     parser.add_argument("--type", type=int, default=12)
