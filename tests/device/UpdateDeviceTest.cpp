@@ -469,13 +469,14 @@ TEST(UpdateDeviceWorker, StopsWhenCancelledAndGivesThePortBack)
         std::async(std::launch::async, [&] { return updateDevice(*bench.link, request); });
 
     ASSERT_EQ(storing.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    // Before the store request goes out or while its reply is awaited: either way it fails at
+    // once, where the device would have kept it a minute.
     bench.link->cancel();
     ASSERT_EQ(result.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     EXPECT_EQ(result.get(), 1);
     EXPECT_EQ(bench.outputLines(),
               (std::vector<std::string>{"North - Store configuration failure."}));
     EXPECT_EQ(bench.windowCodes().back(), MSG_SESSION_FAILED);
-    EXPECT_EQ(bench.link->engine().lastReceiveStatus(), ReceiveStatus::cancelled);
     bench.expectLinkGivenBack();
 }
 
