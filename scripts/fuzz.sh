@@ -7,6 +7,7 @@
 #   block_data        block data of a reply decoded and stored in the configuration image
 #   request_receiver  the simulator's receive side: device frames and Modbus requests
 #   state_file        the simulator's state file decoded, encoded and decoded again
+#   update_device     Update Device against a device whose replies are fuzzed
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,9 +23,10 @@ if [ $# -gt 0 ]; then
 fi
 case "$target" in
 project_file | frame_receiver | block_data | request_receiver | state_file) ;;
+update_device) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,9p' "$0" >&2
+    sed -n '5,10p' "$0" >&2
     exit 2
     ;;
 esac
@@ -52,6 +54,8 @@ else
     frame_receiver | request_receiver) options+=(-max_len=16384) ;;
     # A selector byte and the largest payload.
     block_data) options+=(-max_len=8187) ;;
+    # Some thirty replies of an update, each at most 128 bytes.
+    update_device) options+=(-max_len=4096) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")

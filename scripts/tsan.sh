@@ -11,6 +11,8 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Rel
 
 tests=(tests/device/device_tests tests/platform/platform_tests tests/sim/sim_tests
     tests/sim/sim_process_tests tests/sim/sim_wiring_tests)
+# Gateway operations, one of them run on a worker and stopped from the test's thread.
+tests+=(tests/device/device_operation_tests)
 targets=(zav-gateway-sim)
 for t in "${tests[@]}"; do
     targets+=("$(basename "$t")")

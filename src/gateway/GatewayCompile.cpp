@@ -35,6 +35,8 @@ private:
     std::unordered_map<const ZAVGateway*, std::unordered_map<uint32_t, int>> m_indexes;
 };
 
+} // namespace
+
 bool olderLevelFirmware(const std::optional<std::string>& version)
 {
     // The third character of the version text; a device that reported nothing has zeros there.
@@ -44,8 +46,6 @@ bool olderLevelFirmware(const std::optional<std::string>& version)
     const char third = version->size() > 2 ? (*version)[2] : '\0';
     return third < '2';
 }
-
-} // namespace
 
 CompiledImage ZAVGateway::compileImage(const CompileOptions& options)
 {

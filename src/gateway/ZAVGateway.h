@@ -81,6 +81,10 @@ inline constexpr uint16_t kFloatTableStart = 7001;
 
 struct ModbusModuleSettings;
 
+// Firmware whose version text has a third character below '2' reads a level input's value 16
+// as two registers; its image is compiled with that version. None: the device is not known.
+[[nodiscard]] bool olderLevelFirmware(const std::optional<std::string>& version);
+
 // One ZAV Gateway Module of the project: its ports, its own points, its modules, the points
 // it shares, exports and maps, and the counters that number them.
 class ZAVGateway : public Node {

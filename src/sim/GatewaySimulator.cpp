@@ -125,8 +125,23 @@ std::optional<Reply> GatewaySimulator::handleDevice(const Request& request, Cloc
     if (m_faults.drop.count(command) != 0) {
         return std::nullopt;
     }
-    Answer answer =
-        m_faults.nak.count(command) != 0 ? Answer{CMD_NAK, {}} : carryOut(command, request.bytes);
+    if (const auto it = m_faults.dropFirst.find(command);
+        it != m_faults.dropFirst.end() && it->second > 0) {
+        --it->second;
+        return std::nullopt;
+    }
+    std::optional<uint16_t> writtenBlock;
+    if (command == CMD_WRITE_BLOCK) {
+        if (const auto header = BlockHeader::decode(request.bytes.data(), request.bytes.size())) {
+            writtenBlock = header->blockType;
+        }
+    }
+    if (writtenBlock && m_faults.dropBlocks.count(*writtenBlock) != 0) {
+        return std::nullopt;
+    }
+    const bool nak = m_faults.nak.count(command) != 0 ||
+                     (writtenBlock && m_faults.nakBlocks.count(*writtenBlock) != 0);
+    Answer answer = nak ? Answer{CMD_NAK, {}} : carryOut(command, request.bytes);
     Reply reply{makeFrame(answer.command, answer.payload), {}};
     if (m_faults.badCrc.count(command) != 0) {
         reply.bytes[reply.bytes.size() - 2] ^= 0xFF;

@@ -71,6 +71,9 @@ std::string simulatorUsage()
            "  --bad-crc CMD       answer request CMD with a corrupted CRC (repeatable)\n"
            "  --garbage           send a few stray bytes before every reply\n"
            "  --delay CMD:MS      answer request CMD after MS milliseconds (repeatable)\n"
+           "  --drop-first CMD:N  do not answer the first N requests CMD (repeatable)\n"
+           "  --nak-block TYPE    answer a write of block TYPE with a NAK (repeatable)\n"
+           "  --drop-block TYPE   do not answer a write of block TYPE (repeatable)\n"
            "Request codes: " +
            requestCodeList() + "\n";
 }
@@ -112,7 +115,8 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
         } else if (flag == "--port" || flag == "--state" || flag == "--type" ||
                    flag == "--version" || flag == "--channel" || flag == "--key" ||
                    flag == "--turnaround" || flag == "--nak" || flag == "--drop" ||
-                   flag == "--bad-crc" || flag == "--delay") {
+                   flag == "--bad-crc" || flag == "--delay" || flag == "--drop-first" ||
+                   flag == "--nak-block" || flag == "--drop-block") {
             const auto v = value();
             if (!v) {
                 return fail(flag + " needs a value");
@@ -155,17 +159,26 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                     return bad("expected milliseconds from 0 to 10000");
                 }
                 args.turnaroundMs = static_cast<int>(*n);
+            } else if (flag == "--nak-block" || flag == "--drop-block") {
+                const auto type = parseNumber(*v, 0xFFFF);
+                if (!type) {
+                    return bad("expected a block type from 0 to 65535");
+                }
+                (flag == "--nak-block" ? args.faults.nakBlocks : args.faults.dropBlocks)
+                    .insert(static_cast<uint16_t>(*type));
             } else {
                 std::string codeText = *v;
-                std::optional<uint64_t> ms;
-                if (flag == "--delay") {
+                std::optional<uint64_t> number;
+                if (flag == "--delay" || flag == "--drop-first") {
+                    const bool delay = flag == "--delay";
                     const size_t colon = codeText.find(':');
                     if (colon == std::string::npos) {
-                        return bad("expected CMD:MS");
+                        return bad(delay ? "expected CMD:MS" : "expected CMD:N");
                     }
-                    ms = parseNumber(codeText.substr(colon + 1), 600000);
-                    if (!ms) {
-                        return bad("expected milliseconds from 0 to 600000 after the colon");
+                    number = parseNumber(codeText.substr(colon + 1), delay ? 600000 : 1000000);
+                    if (!number) {
+                        return bad(delay ? "expected milliseconds from 0 to 600000 after the colon"
+                                         : "expected a count from 0 to 1000000 after the colon");
                     }
                     codeText.resize(colon);
                 }
@@ -180,8 +193,10 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                     args.faults.drop.insert(c);
                 } else if (flag == "--bad-crc") {
                     args.faults.badCrc.insert(c);
+                } else if (flag == "--delay") {
+                    args.faults.delays[c] = static_cast<int>(*number);
                 } else {
-                    args.faults.delays[c] = static_cast<int>(*ms);
+                    args.faults.dropFirst[c] = static_cast<int>(*number);
                 }
             }
         } else {

@@ -53,12 +53,12 @@ protected:
     }
 
     // The reply code to one request; none without a good reply.
-    std::optional<uint8_t> ask(uint8_t command, const Bytes& payload = {})
+    std::optional<uint8_t> ask(uint8_t command, const Bytes& payload = {}, int timeoutMs = 1000)
     {
         if (!node.sendFrame(command, payload.data(), payload.size())) {
             return std::nullopt;
         }
-        (void)node.readReply(1000);
+        (void)node.readReply(timeoutMs);
         return node.lastReplyCommand();
     }
 
@@ -150,6 +150,50 @@ TEST_F(GatewayTest, WritingPageZeroStartsTheTableAfresh)
     EXPECT_EQ(ask(CMD_WRITE_BLOCK, blockPayload(7, 0, Bytes(2 * 8, 0x44))), CMD_ACK);
     EXPECT_EQ(readBlock(7, 0), Bytes(2 * 8, 0x44));
     EXPECT_EQ(readBlock(7, 1), Bytes());
+}
+
+TEST_F(GatewayTest, AnEmptyPageZeroEmptiesTheTable)
+{
+    SimulatorState state = SimulatorState::newGateway();
+    ASSERT_TRUE(state.image.storeBlock(BlockType::exports, 0, Bytes(320 * 14, 0x22)));
+    ASSERT_TRUE(state.image.storeBlock(BlockType::exports, 1, Bytes(3 * 14, 0x33)));
+    start(state);
+
+    EXPECT_EQ(ask(CMD_WRITE_BLOCK, blockPayload(6, 0, {})), CMD_ACK);
+    EXPECT_EQ(readBlock(6, 0), Bytes());
+    EXPECT_EQ(readBlock(6, 1), Bytes());
+    EXPECT_EQ(ask(CMD_STORE_CONFIG), CMD_ACK);
+    EXPECT_EQ(gateway->state().image.pageCount(BlockType::exports, 0), 0);
+    EXPECT_EQ(gateway->state().image.pageCount(BlockType::exports, 1), 0);
+}
+
+TEST_F(GatewayTest, BlockFaultsHitWritesOfTheirTypeOnly)
+{
+    FaultOptions faults;
+    faults.nakBlocks = {5};
+    faults.dropBlocks = {7};
+    gateway->setFaults(faults);
+    const ConfigImage before = gateway->workingImage();
+
+    EXPECT_EQ(ask(CMD_WRITE_BLOCK, blockPayload(5, 0, Bytes(24, 1))), CMD_NAK);
+    EXPECT_EQ(ask(CMD_WRITE_BLOCK, blockPayload(7, 0, Bytes(8, 1)), 200), std::nullopt);
+    EXPECT_EQ(node.lastReceiveStatus(), ReceiveStatus::timeout);
+    EXPECT_EQ(gateway->workingImage(), before);
+    EXPECT_TRUE(readBlock(5, 0));
+    EXPECT_TRUE(readBlock(7, 0));
+    EXPECT_EQ(ask(CMD_WRITE_BLOCK, blockPayload(6, 0, Bytes(14, 1))), CMD_ACK);
+}
+
+TEST_F(GatewayTest, DropFirstAnswersOnlyTheLaterRequests)
+{
+    FaultOptions faults;
+    faults.dropFirst = {{CMD_ENQUIRE, 2}};
+    gateway->setFaults(faults);
+    EXPECT_EQ(ask(CMD_ENQUIRE, {}, 200), std::nullopt);
+    EXPECT_EQ(ask(CMD_IDENTIFY), CMD_IDENTITY);
+    EXPECT_EQ(ask(CMD_ENQUIRE, {}, 200), std::nullopt);
+    EXPECT_EQ(ask(CMD_ENQUIRE), CMD_ACK);
+    EXPECT_EQ(ask(CMD_ENQUIRE), CMD_ACK);
 }
 
 TEST_F(GatewayTest, ReadsOfUnknownBlocksAreNaked)

@@ -34,7 +34,14 @@ TEST(SimulatorArgsTest, EveryFlag)
                                              "--delay",
                                              "29:4000",
                                              "--delay",
-                                             "1:10"});
+                                             "1:10",
+                                             "--drop-first",
+                                             "5:2",
+                                             "--nak-block=4",
+                                             "--drop-block",
+                                             "10",
+                                             "--drop-block",
+                                             "0"});
     ASSERT_TRUE(p.args) << p.error;
     const SimulatorArgs& a = *p.args;
     EXPECT_TRUE(a.pty);
@@ -51,6 +58,9 @@ TEST(SimulatorArgsTest, EveryFlag)
     EXPECT_EQ(a.faults.badCrc, (std::set<uint8_t>{66}));
     EXPECT_TRUE(a.faults.garbage);
     EXPECT_EQ(a.faults.delays, (std::map<uint8_t, int>{{29, 4000}, {1, 10}}));
+    EXPECT_EQ(a.faults.dropFirst, (std::map<uint8_t, int>{{5, 2}}));
+    EXPECT_EQ(a.faults.nakBlocks, (std::set<uint16_t>{4}));
+    EXPECT_EQ(a.faults.dropBlocks, (std::set<uint16_t>{0, 10}));
 
     SimulatorState state = SimulatorState::newGateway();
     applyIdentityArgs(a, state);
@@ -101,6 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{"NotANumber", {"--pty", "--drop", "five"}, "not a request code"},
                     BadLine{"DelayWithoutTime", {"--pty", "--delay", "5"}, "CMD:MS"},
                     BadLine{"NegativeDelay", {"--pty", "--delay", "5:-1"}, "milliseconds"},
+                    BadLine{"DropFirstWithoutCount", {"--pty", "--drop-first", "5"}, "CMD:N"},
+                    BadLine{"DropFirstOfAReply", {"--pty", "--drop-first", "6:1"}, "request code"},
+                    BadLine{"BlockNotANumber", {"--pty", "--nak-block", "ports"}, "block type"},
                     BadLine{"TypeTooLarge", {"--pty", "--type", "65536"}, "--type"},
                     BadLine{"KeyTooLarge", {"--pty", "--key", "0x100000000"}, "--key"},
                     BadLine{"VersionTooLong", {"--pty", "--version", "1.5.0.14.99999"}, "13"},

@@ -11,6 +11,7 @@ public:
     template <class T> using List = ZAVGateway::List<T>;
 
     static List<Import>& localImports(ZAVGateway& g) { return g.m_localImports; }
+    static List<Node>& childModules(ZAVGateway& g) { return g.m_childModules; }
     static List<SerialPortDefinition>& ports(ZAVGateway& g) { return g.m_ports; }
     static List<Export>& outputs(ZAVGateway& g) { return g.m_outputs; }
     static List<ModbusMap>& mapIntegerList(ZAVGateway& g) { return g.m_mapIntegerList; }
