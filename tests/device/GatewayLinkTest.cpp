@@ -2,7 +2,6 @@
 
 #include "OperationTestSupport.h"
 #include "device/MemorySerialLink.h"
-#include "device/OutputLine.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -171,13 +170,6 @@ TEST_F(GatewayLinkTest, ACancelEndsTheFixedWaits)
     ASSERT_EQ(done.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     EXPECT_FALSE(port.rts());
     EXPECT_TRUE(debug.active);
-}
-
-TEST(OutputLineTest, StampsTheTimeOfDay)
-{
-    EXPECT_EQ(stampedLine({9, 5, 3, 7}, "North - Configuration download Ok."),
-              "09:05:03.007- North - Configuration download Ok.");
-    EXPECT_EQ(stampedLine({23, 59, 59, 999}, ""), "23:59:59.999- ");
 }
 
 } // namespace
