@@ -7,6 +7,7 @@
 #   block_data        block data of a reply decoded and stored in the configuration image
 #   request_receiver  the simulator's receive side: device frames and Modbus requests
 #   state_file        the simulator's state file decoded, encoded and decoded again
+#   session_read      the device session's connect and read against replies from the input
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,10 +22,10 @@ if [ $# -gt 0 ]; then
     shift
 fi
 case "$target" in
-project_file | frame_receiver | block_data | request_receiver | state_file) ;;
+project_file | frame_receiver | block_data | request_receiver | state_file | session_read) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,9p' "$0" >&2
+    sed -n '5,10p' "$0" >&2
     exit 2
     ;;
 esac
@@ -52,6 +53,8 @@ else
     frame_receiver | request_receiver) options+=(-max_len=16384) ;;
     # A selector byte and the largest payload.
     block_data) options+=(-max_len=8187) ;;
+    # A whole read's answers, with room for two pages given byte by byte.
+    session_read) options+=(-max_len=16384) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")
