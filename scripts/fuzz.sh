@@ -8,6 +8,7 @@
 #   request_receiver  the simulator's receive side: device frames and Modbus requests
 #   state_file        the simulator's state file decoded, encoded and decoded again
 #   update_device     Update Device against a device whose replies are fuzzed
+#   session_read      the device session's connect and read against replies from the input
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,10 +24,10 @@ if [ $# -gt 0 ]; then
 fi
 case "$target" in
 project_file | frame_receiver | block_data | request_receiver | state_file) ;;
-update_device) ;;
+update_device | session_read) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,10p' "$0" >&2
+    sed -n '5,11p' "$0" >&2
     exit 2
     ;;
 esac
@@ -56,6 +57,8 @@ else
     block_data) options+=(-max_len=8187) ;;
     # Some thirty replies of an update, each at most 128 bytes.
     update_device) options+=(-max_len=4096) ;;
+    # A whole read's answers, with room for two pages given byte by byte.
+    session_read) options+=(-max_len=16384) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")
