@@ -9,7 +9,7 @@ packages=(
     liblzma-dev xz-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev
-    libmodbus-dev srecord
+    libmodbus-dev srecord python3 bsdutils
     xvfb xauth
     clang libclang-rt-14-dev
 )

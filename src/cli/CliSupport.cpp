@@ -87,6 +87,8 @@ MessageAnswer CliPrompts::ask(MessageIcon, const std::string& caption, const std
     m_err << cp1252ToUtf8(caption.empty() ? text : caption + ": " + text) << "\n";
     const auto preset = m_presets.find(caption);
     if (preset != m_presets.end() && preset->second.answer) {
+        m_err << "quillan-cli: answered " << answerWord(*preset->second.answer) << " by "
+              << preset->second.flag.substr(0, preset->second.flag.find(' ')) << "\n";
         return *preset->second.answer;
     }
     const std::vector<Choice> choices = choicesFor(caption, buttons);

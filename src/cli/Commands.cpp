@@ -130,6 +130,7 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     addDumpCommand(app, table);
     addExportCsvCommand(app, table);
     addPortsCommand(app, table);
+    addDeviceCommands(app, table);
     addHelpCommand(app, table);
     setHelpWords(app, "COMMAND", "Commands");
     app.footer("Every command and edit action takes -h/--help ('quillan-cli help edit map').\n"

@@ -44,6 +44,8 @@ void addCompileCommand(CLI::App& app, CommandTable& table);
 void addDumpCommand(CLI::App& app, CommandTable& table);
 void addExportCsvCommand(CLI::App& app, CommandTable& table);
 void addPortsCommand(CLI::App& app, CommandTable& table);
+// update, read and read-key.
+void addDeviceCommands(CLI::App& app, CommandTable& table);
 
 // Calls the commands of a command by word in its help ("COMMAND", "ACTION") and lists them
 // under the heading; once they are added.

@@ -43,6 +43,7 @@ bool FrameEngine::sendFrame(uint8_t command, const uint8_t* payload, size_t leng
     if (size == 0 || link == nullptr || m_cancelled || !link->isOpen()) {
         return false;
     }
+    prepareSend();
     if (m_trace) {
         m_trace(TraceDirection::sent, {m_buffer.data(), size});
     }

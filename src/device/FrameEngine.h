@@ -86,7 +86,9 @@ protected:
     // given, any other command is treated like a CRC mismatch.
     [[nodiscard]] ReceiveStatus receive(int timeoutMs,
                                         std::optional<uint8_t> requiredCommand = std::nullopt);
-    // Runs before every receive: the Node engine clears its buffer and purges the port here.
+    // Runs before every send, once the frame is built: the Node engine purges the port here.
+    virtual void prepareSend() {}
+    // Runs before every receive: the Node engine clears its buffer here.
     virtual void prepareReceive() {}
     // The engine's reply table: ok, nak, unknownReply or refused.
     [[nodiscard]] virtual ReceiveStatus handleResponse(uint8_t command, const uint8_t* payload,

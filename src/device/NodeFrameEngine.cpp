@@ -12,12 +12,18 @@ NodeFrameEngine::NodeFrameEngine(LinkState& state, SerialLink* link)
 {
 }
 
-void NodeFrameEngine::prepareReceive()
+void NodeFrameEngine::prepareSend()
 {
-    clearFrameBuffer();
+    // Stale bytes (debug text, a late reply) go before the request, not after it: a device
+    // that answers at once would otherwise have its reply purged with them.
     if (link() != nullptr && link()->isOpen()) {
         (void)link()->purge(true, true);
     }
+}
+
+void NodeFrameEngine::prepareReceive()
+{
+    clearFrameBuffer();
 }
 
 bool NodeFrameEngine::sendWriteBlock(uint16_t blockType, uint16_t page, const uint8_t* data,

@@ -11,8 +11,8 @@
 namespace quillan::device {
 
 // The frame engine of a node's synchronous device operations. It takes the first byte it
-// receives as the frame start (after clearing its buffer and purging the port) and keeps
-// what the replies carry in the node's LinkState.
+// receives as the frame start (the port purged before each request, the buffer cleared before
+// each reply) and keeps what the replies carry in the node's LinkState.
 class NodeFrameEngine : public FrameEngine {
 public:
     // A CMD_READ_BLOCK reply: block type, data, page, the data byte count field. The gateway
@@ -48,6 +48,7 @@ public:
     readProjectFileStored(int timeoutMs = QUERY_PROJECT_TIMEOUT_MS);
 
 protected:
+    void prepareSend() override;
     void prepareReceive() override;
     [[nodiscard]] ReceiveStatus handleResponse(uint8_t command, const uint8_t* payload,
                                                size_t length) override;

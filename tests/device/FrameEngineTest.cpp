@@ -270,6 +270,18 @@ TEST_F(NodeEngineTest, PurgesStaleBytesBeforeReceiving)
     EXPECT_GE(link.purgeCount(), 1);
 }
 
+TEST_F(NodeEngineTest, ReplyThatComesAtOnceIsKept)
+{
+    // A device may answer before the host starts to read: the purge must not take the reply.
+    link.inject(makeFrame(CMD_NAK)); // stale
+    link.setResponder([](MemorySerialLink& l, const std::vector<uint8_t>&) {
+        l.reply(makeFrame(CMD_ACK));
+    });
+    ASSERT_TRUE(engine.sendFrame(CMD_ENQUIRE));
+    EXPECT_TRUE(engine.readReply(REPLY_TIMEOUT_MS));
+    EXPECT_EQ(engine.lastReplyCommand(), CMD_ACK);
+}
+
 TEST_F(NodeEngineTest, RequestsThatNeedTheLinkFlag)
 {
     const std::vector<uint8_t> records(320 * 24, 0x11);
