@@ -109,7 +109,13 @@ fi
 grep -q 'Gateway - ZAV Gateway Module update failure, a Base Unit was detected\.$' \
     "$work/base.out" || fail "base unit line: $(cat "$work/base.out")"
 
-# No port at all.
+# No port at all: a path that does not open, and no --port with no setting and no gateway.
 if q read --port "$work/no-such-port" 2>"$work/noport.err"; then fail "read without a port"; fi
 grep -q 'cannot open the port' "$work/noport.err" || fail "no port message"
+mkdir -p "$work/home"
+if HOME="$work/home" XDG_CONFIG_HOME="$work/home" q read 2>"$work/nogateway.err"; then
+    fail "read with no gateway"
+fi
+grep -q 'no gateway found' "$work/nogateway.err" || fail "no gateway message: $(cat "$work/nogateway.err")"
+[ -z "$(find "$work/home" -type f)" ] || fail "looking for the port override wrote settings"
 echo ok
