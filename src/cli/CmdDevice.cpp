@@ -2,135 +2,25 @@
 // operations the GUI runs, on the terminal's thread.
 #include "cli/CliProject.h"
 #include "cli/Commands.h"
-#include "cli/DeviceConsole.h"
-#include "cli/DevicePort.h"
+#include "cli/DeviceRun.h"
 #include "device/GatewayConnect.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
-#include "device/ZAVSession.h"
 #include "gateway/DevicePage.h"
 #include "gateway/ImageComparison.h"
 #include "gateway/ZAVGateway.h"
 #include "gateway/dump/ConfigDump.h"
 #include "model/Site.h"
 #include "model/Text.h"
-#include "platform/QtLinkFactory.h"
 
 #include <CLI/CLI.hpp>
-#include <QCoreApplication>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <ostream>
 
 namespace quillan::cli {
 
 namespace {
-
-// The name a gateway read without a project goes by in its result lines.
-constexpr const char* UNNAMED_GATEWAY = "Gateway";
-// Long enough for a whole configuration at 57600 baud and every reply time-out on the way.
-constexpr int READ_TIMEOUT_MS = 180'000;
-
-struct PortOptions {
-    std::optional<std::string> port;
-    bool trace = false;
-    bool verbose = false;
-};
-
-void addPortOptions(CLI::App& cmd, PortOptions& o)
-{
-    addText(cmd, "--port", o.port,
-            "the serial port: a device path, or sim for the built-in simulated gateway "
-            "(default: the port override setting, else the gateway's USB converter)")
-        ->type_name("PORT");
-    cmd.add_flag("--trace", o.trace, "print every frame sent and received on stderr");
-    addVerbose(cmd, o.verbose);
-}
-
-// The port, the windows and the questions of one device command.
-class DeviceRun {
-public:
-    DeviceRun(CommandIo io, const PortOptions& options)
-        : m_io(io), m_options(options), m_console(io.out, options.verbose),
-          m_prompts(io.err, terminalInput())
-    {
-        // The serial link delivers the port's notifications through an application object.
-        if (QCoreApplication::instance() == nullptr) {
-            m_app = std::make_unique<QCoreApplication>(s_argc, s_argv);
-        }
-        m_factory = platform::makeQtLinkFactory(&m_console);
-    }
-
-    [[nodiscard]] bool openPort()
-    {
-        const PortChoices choices = m_options.port ? PortChoices{} : findPortChoices();
-        m_port = openDevicePort(m_options.port, choices, m_factory, m_io.err);
-        return m_port.has_value();
-    }
-
-    [[nodiscard]] device::DeviceServices services()
-    {
-        device::DeviceServices services{*m_port->link, m_console, m_prompts, nullptr, {}};
-        if (m_options.trace) {
-            services.trace = frameTrace(m_io.err);
-        }
-        return services;
-    }
-
-    [[nodiscard]] DeviceConsole& console() { return m_console; }
-    [[nodiscard]] CliPrompts& prompts() { return m_prompts; }
-
-private:
-    static inline int s_argc = 1;
-    static inline char s_name[] = "quillan-cli";
-    static inline char* s_argv[] = {s_name, nullptr};
-
-    CommandIo m_io;
-    const PortOptions& m_options;
-    std::unique_ptr<QCoreApplication> m_app;
-    DeviceConsole m_console;
-    CliPrompts m_prompts;
-    device::LinkFactory m_factory;
-    std::optional<DevicePort> m_port;
-};
-
-struct ReadBack {
-    device::IdentityRecord::Bytes identity{};
-    ConfigImage image;
-};
-
-// Connect's read: the link's checks, then the device session reads the whole configuration.
-// None when the gateway did not answer, is not a gateway, or the read failed.
-std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& name)
-{
-    device::DeviceServices services = run.services();
-    device::GatewayLink link(services, name);
-    if (device::beginConnect(link) != 0) {
-        return std::nullopt;
-    }
-    run.console().clearReadOutcome();
-    std::optional<ReadBack> read;
-    {
-        device::ZAVSession session(run.console());
-        session.setPort(&services.link);
-        session.setTrace(services.trace);
-        session.setEnabled(true);
-        session.startThread();
-        session.startOperation(device::SessionOperation::connectAndRead);
-        (void)session.waitForIdle(READ_TIMEOUT_MS);
-        if (run.console().readOutcome() == true) {
-            read = ReadBack{session.identity(), session.image()};
-        }
-        if (session.linkUp()) {
-            session.startOperation(device::SessionOperation::finish);
-            (void)session.waitForIdle(READ_TIMEOUT_MS);
-        }
-        (void)session.stopThread();
-    }
-    device::endConnect(link);
-    return read;
-}
 
 void printDevicePage(const ReadBack& read, std::ostream& out)
 {
