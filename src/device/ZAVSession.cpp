@@ -4,6 +4,8 @@
 #include "device/SerialLink.h"
 #include "model/Notifications.h"
 
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace quillan::device {
@@ -46,10 +48,47 @@ void ZAVSession::startOperation(SessionOperation operation)
     });
 }
 
-void ZAVSession::setFlashTransfer(FlashTransfer transfer)
+void ZAVSession::clearFirmware()
 {
     std::lock_guard lock(m_dataMutex);
-    m_flashTransfer = std::move(transfer);
+    m_firmware.clear();
+}
+
+bool ZAVSession::loadFirmware(const std::string& path)
+{
+    std::error_code error;
+    // A folder opens as a stream on some systems and then reads as nothing.
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    std::ifstream file(path);
+    if (!file) {
+        return false;
+    }
+    FirmwareFile loaded;
+    {
+        std::lock_guard lock(m_dataMutex);
+        loaded = m_firmware;
+    }
+    loaded.load(file);
+    if (file.bad()) {
+        return false;
+    }
+    std::lock_guard lock(m_dataMutex);
+    m_firmware = std::move(loaded);
+    return true;
+}
+
+std::vector<FirmwareChunk> ZAVSession::firmwareChunks() const
+{
+    std::lock_guard lock(m_dataMutex);
+    return m_firmware.chunks();
+}
+
+std::optional<FlashOutcome> ZAVSession::lastFlash() const
+{
+    std::lock_guard lock(m_dataMutex);
+    return m_lastFlash;
 }
 
 IdentityRecord::Bytes ZAVSession::identity() const
@@ -273,17 +312,61 @@ void ZAVSession::finish()
 
 void ZAVSession::flash()
 {
-    FlashTransfer transfer;
+    const std::vector<FirmwareChunk> chunks = firmwareChunks();
+    const FlashOutcome outcome = transferFirmware(chunks);
     {
         std::lock_guard lock(m_dataMutex);
-        transfer = m_flashTransfer;
-    }
-    if (transfer) {
-        transfer(m_engine, m_notifications);
+        // Chunks the gateway did not take stay loaded, for another try.
+        if (outcome.succeeded || outcome.failedStep == FlashStep::end) {
+            m_firmware.clear();
+        }
+        m_lastFlash = outcome;
     }
     if (!m_engine.isCancelled()) {
         scheduleFinish();
     }
+}
+
+FlashOutcome ZAVSession::transferFirmware(const std::vector<FirmwareChunk>& chunks)
+{
+    FlashOutcome outcome;
+    outcome.chunkCount = chunks.size();
+    outcome.cause = flashRequest(CMD_FLASH_BEGIN, m_timings.flashBeginTimeoutMs);
+    if (outcome.cause != ReceiveStatus::ok) {
+        return outcome;
+    }
+    outcome.failedStep = FlashStep::data;
+    for (const FirmwareChunk& chunk : chunks) {
+        outcome.failedAddress = chunk.address;
+        outcome.cause = flashRequest(CMD_FLASH_DATA, m_timings.flashDataTimeoutMs, chunk.encode());
+        if (outcome.cause != ReceiveStatus::ok) {
+            return outcome;
+        }
+        // Counted from 0, so the window never sees 100 %: the end of the transfer says that.
+        const size_t percent = 100 * outcome.chunksAcknowledged / chunks.size();
+        ++outcome.chunksAcknowledged;
+        if (m_flashWindow) {
+            m_notifications.post(MSG_FLASH_PROGRESS, static_cast<int>(percent), 0);
+        }
+    }
+    outcome.failedStep = FlashStep::end;
+    outcome.failedAddress = 0;
+    outcome.cause = flashRequest(CMD_FLASH_END, m_timings.flashEndTimeoutMs);
+    outcome.succeeded = outcome.cause == ReceiveStatus::ok;
+    return outcome;
+}
+
+ReceiveStatus ZAVSession::flashRequest(uint8_t command, int timeoutMs,
+                                       const std::vector<uint8_t>& payload)
+{
+    if (!m_engine.sendFrame(command, payload.data(), payload.size())) {
+        return m_engine.isCancelled() ? ReceiveStatus::cancelled : ReceiveStatus::linkError;
+    }
+    if (!m_engine.readReply(timeoutMs)) {
+        // A stop ends the wait as a link that went quiet would; it is told apart here.
+        return m_engine.isCancelled() ? ReceiveStatus::cancelled : m_engine.lastReceiveStatus();
+    }
+    return ReceiveStatus::ok;
 }
 
 void ZAVSession::scheduleFinish()
