@@ -26,6 +26,13 @@ void DeviceConsole::notify(const Notification& notification)
     case MSG_SESSION_FAILED:
         m_readOutcome = false;
         break;
+    case MSG_FLASH_PROGRESS:
+        // A line per ten percent: a bar moves smoothly, a terminal would scroll a hundred.
+        if (!m_flashTens || notification.step / 10 != *m_flashTens) {
+            m_flashTens = notification.step / 10;
+            print(strprintf("Writing flash memory... %d%%", notification.step));
+        }
+        return;
     default:
         break;
     }

@@ -3,6 +3,7 @@
 #include "device/FirmwareVersion.h"
 #include "device/SerialLink.h"
 #include "model/Notifications.h"
+#include "model/Text.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,31 @@ namespace {
 constexpr uint16_t kFirstTable = 4; // blocks 4 to 7 are the paged tables
 
 } // namespace
+
+std::string flashOutcomeText(const FlashOutcome& outcome)
+{
+    if (outcome.succeeded) {
+        return "Flash complete...";
+    }
+    const char* cause = receiveStatusText(outcome.cause);
+    switch (outcome.failedStep) {
+    case FlashStep::begin:
+        return strprintf("Flash failed: the gateway did not start the transfer (%s); nothing "
+                         "was written.",
+                         cause);
+    case FlashStep::data:
+        return strprintf("Flash failed at chunk %zu of %zu (address 0x%08X): %s; %zu chunks "
+                         "before it were written.",
+                         outcome.chunksAcknowledged + 1, outcome.chunkCount,
+                         static_cast<unsigned>(outcome.failedAddress), cause,
+                         outcome.chunksAcknowledged);
+    case FlashStep::end:
+        return strprintf("Flash failed: all %zu chunks were written but the gateway did not "
+                         "end the transfer (%s).",
+                         outcome.chunkCount, cause);
+    }
+    return "Flash failed.";
+}
 
 ZAVSession::ZAVSession(NotificationSink& notifications, SessionTimings timings)
     : m_notifications(notifications), m_timings(timings)

@@ -61,6 +61,9 @@ struct FlashOutcome {
     bool operator==(const FlashOutcome&) const = default;
 };
 
+// "Flash complete...", or what failed and how much was written, for the user.
+[[nodiscard]] std::string flashOutcomeText(const FlashOutcome& outcome);
+
 // A device session: a worker that reads a gateway's whole configuration into its own image
 // (connect and read), drops the conversation (finish) and carries out a firmware transfer
 // (flash), reporting to the windows by notifications: progress to the main window, sent, so
