@@ -9,6 +9,7 @@
 #   state_file        the simulator's state file decoded, encoded and decoded again
 #   update_device     Update Device against a device whose replies are fuzzed
 #   session_read      the device session's connect and read against replies from the input
+#   hex_loader        a firmware file (Intel HEX) loaded into flash chunks
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -24,10 +25,10 @@ if [ $# -gt 0 ]; then
 fi
 case "$target" in
 project_file | frame_receiver | block_data | request_receiver | state_file) ;;
-update_device | session_read) ;;
+update_device | session_read | hex_loader) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,11p' "$0" >&2
+    sed -n '5,12p' "$0" >&2
     exit 2
     ;;
 esac
@@ -59,6 +60,8 @@ else
     update_device) options+=(-max_len=4096) ;;
     # A whole read's answers, with room for two pages given byte by byte.
     session_read) options+=(-max_len=16384) ;;
+    # Room for a few chunks' worth of the longest records (521 characters a line).
+    hex_loader) options+=(-max_len=16384) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")
