@@ -33,6 +33,9 @@ void DeviceConsole::notify(const Notification& notification)
             print(strprintf("Writing flash memory... %d%%", notification.step));
         }
         return;
+    case MSG_SESSION_IDLE:
+        m_flashTens.reset(); // the flash window closes; whoever started the flash says how it went
+        return;
     default:
         break;
     }

@@ -28,9 +28,9 @@ class SerialLink;
 struct SessionTimings {
     int startPauseMs = 500; // after MSG_SESSION_START, before the first enquiry
     int enquireTimeoutMs = ENQUIRE_TIMEOUT_MS;
-    int blockTimeoutMs = SESSION_BLOCK_TIMEOUT_MS; // every reply of the configuration read
-    int finishPauseMs = 200;                       // after RTS drops at the finish step
-    int exitPauseMs = 100;                         // after RTS drops as the thread ends
+    int blockTimeoutMs = SESSION_BLOCK_TIMEOUT_MS;    // every reply of the configuration read
+    int finishPauseMs = 200;                          // after RTS drops at the finish step
+    int exitPauseMs = 100;                            // after RTS drops as the thread ends
     int flashBeginTimeoutMs = FLASH_BEGIN_TIMEOUT_MS; // the gateway prepares its flash memory
     int flashDataTimeoutMs = FLASH_DATA_TIMEOUT_MS;
     int flashEndTimeoutMs = FLASH_END_TIMEOUT_MS;

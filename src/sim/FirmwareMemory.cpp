@@ -77,7 +77,8 @@ std::optional<FirmwareMemory::FlatImage> FirmwareMemory::flatImage() const
     }
     FlatImage image{low, std::vector<uint8_t>(static_cast<size_t>(size), kErased)};
     for (const auto& [address, bytes] : m_runs) {
-        std::copy(bytes.begin(), bytes.end(), image.bytes.begin() + static_cast<std::ptrdiff_t>(address - low));
+        std::copy(bytes.begin(), bytes.end(),
+                  image.bytes.begin() + static_cast<std::ptrdiff_t>(address - low));
     }
     return image;
 }

@@ -118,11 +118,10 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
         } else if (flag == "--modbus-slave" && takesNoValue()) {
             args.modbusSlave = true;
         } else if (flag == "--port" || flag == "--state" || flag == "--firmware-out" ||
-                   flag == "--type" ||
-                   flag == "--version" || flag == "--channel" || flag == "--key" ||
-                   flag == "--turnaround" || flag == "--nak" || flag == "--drop" ||
-                   flag == "--bad-crc" || flag == "--delay" || flag == "--drop-first" ||
-                   flag == "--nak-block" || flag == "--drop-block") {
+                   flag == "--type" || flag == "--version" || flag == "--channel" ||
+                   flag == "--key" || flag == "--turnaround" || flag == "--nak" ||
+                   flag == "--drop" || flag == "--bad-crc" || flag == "--delay" ||
+                   flag == "--drop-first" || flag == "--nak-block" || flag == "--drop-block") {
             const auto v = value();
             if (!v) {
                 return fail(flag + " needs a value");

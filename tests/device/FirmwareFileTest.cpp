@@ -87,16 +87,16 @@ void PrintTo(const HexCase& c, std::ostream* os)
 
 const HexCase HEX_CASES[] = {
     {"GapAndStepBackStartNewChunks",
-     {":040000001122334452", ":04000400556677883E", ":0400100099AABBCC22",
-      ":04000800DDEEFF002A"},
+     {":040000001122334452", ":04000400556677883E", ":0400100099AABBCC22", ":04000800DDEEFF002A"},
      {{0x0000, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}},
       {0x0010, {0x99, 0xAA, 0xBB, 0xCC}},
       {0x0008, {0xDD, 0xEE, 0xFF, 0x00}}}},
     // 1,000 + 32 is over the limit: the record starts a chunk at its own address, which the
     // next record then continues. These lines are longer than 255 characters too.
     {"RecordPassingTheLimitStartsANewChunk",
-     thousandZerosThen({":2003E800" + std::string("0102030405060708090A0B0C0D0E0F10"
-                                                  "1112131415161718191A1B1C1D1E1F20") +
+     thousandZerosThen({":2003E800" +
+                            std::string("0102030405060708090A0B0C0D0E0F10"
+                                        "1112131415161718191A1B1C1D1E1F20") +
                             "E5",
                         ":10040800AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA44"}),
      {{0x0000, zeros(1000)}, {0x03E8, concat(oneToThirtyTwo(), Bytes(16, 0xAA))}}},

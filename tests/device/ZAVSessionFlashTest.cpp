@@ -30,8 +30,8 @@ const Bytes FLASH_BEGIN{0xFF, 0x44, 0x00, 0x00, 0x70, 0x01};
 
 // Four chunks, apart from each other: 0x0000, 0x0010, 0x08020000 and 0x08020100.
 const std::vector<std::string> FOUR_CHUNKS = {
-    ":040000001122334452", ":0400100099AABBCC22", ":020000040802F0", ":040000005566778842",
-    ":0401000001020304F1",
+    ":040000001122334452", ":0400100099AABBCC22", ":020000040802F0",
+    ":040000005566778842", ":0401000001020304F1",
 };
 
 // CMD_FLASH_DATA of the third: 4 bytes at 0x08020000; the CRC from a bitwise CRC-16/ARC.
@@ -177,7 +177,8 @@ TEST_P(FlashSuccessTest, EveryChunkThenTheEndThenIdle)
     }
     want.push_back(kIdle);
     EXPECT_EQ(seen(sink.all()), want);
-    EXPECT_EQ(session.lastFlash(), (FlashOutcome{true, FlashStep::end, ReceiveStatus::ok, n, n, 0}));
+    EXPECT_EQ(session.lastFlash(),
+              (FlashOutcome{true, FlashStep::end, ReceiveStatus::ok, n, n, 0}));
     EXPECT_TRUE(session.firmwareChunks().empty());
     EXPECT_TRUE(session.finished());
     EXPECT_FALSE(link.rts());

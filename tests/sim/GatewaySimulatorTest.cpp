@@ -307,15 +307,14 @@ TEST_P(FlatImageTest, FromLowestToHighestWithGapsErased)
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, FlatImageTest,
-    testing::Values(
-        FlatCase{"Nothing", {}, std::nullopt},
-        FlatCase{"OneRun", {{0x08020000, {1, 2, 3}}}, {{0x08020000, {1, 2, 3}}}},
-        FlatCase{"GapReadsErased",
-                 {{0x105, {9}}, {0x100, {1, 2}}},
-                 {{0x100, {1, 2, 0xFF, 0xFF, 0xFF, 9}}}},
-        FlatCase{"TopOfAddressSpace", {{0xFFFFFFFE, {1, 2}}}, {{0xFFFFFFFE, {1, 2}}}},
-        // 128 MiB apart: no flat file of that size is written.
-        FlatCase{"TooFarApart", {{0, {1}}, {0x08000000, {2}}}, std::nullopt}),
+    testing::Values(FlatCase{"Nothing", {}, std::nullopt},
+                    FlatCase{"OneRun", {{0x08020000, {1, 2, 3}}}, {{0x08020000, {1, 2, 3}}}},
+                    FlatCase{"GapReadsErased",
+                             {{0x105, {9}}, {0x100, {1, 2}}},
+                             {{0x100, {1, 2, 0xFF, 0xFF, 0xFF, 9}}}},
+                    FlatCase{"TopOfAddressSpace", {{0xFFFFFFFE, {1, 2}}}, {{0xFFFFFFFE, {1, 2}}}},
+                    // 128 MiB apart: no flat file of that size is written.
+                    FlatCase{"TooFarApart", {{0, {1}}, {0x08000000, {2}}}, std::nullopt}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(FirmwareMemoryLimits, RefusesWhatDoesNotFit)
