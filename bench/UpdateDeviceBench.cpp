@@ -4,8 +4,9 @@
 // 250 ms closing); the target is at most 1.05 times that.
 //
 // The in-process simulator times its replies at the line rate but takes a request at once;
-// PacedLink below makes each request take its line time as a port's write does. The
-// "turnaround" variant adds the 20 ms pause zav-gateway-sim makes before every reply.
+// PacedLink makes each request take its line time as a port's write does. The "turnaround"
+// variant adds the 20 ms pause zav-gateway-sim makes before every reply.
+#include "PacedLink.h"
 #include "device/DeviceServices.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
@@ -18,15 +19,13 @@
 
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <thread>
 
 using namespace quillan;
 using namespace quillan::device;
+using quillan::bench::PacedLink;
 
 namespace {
 
-constexpr double BAUD = 57'600.0;
-constexpr double BITS_PER_BYTE = 10.0; // start, 8 data, stop
 constexpr double FIXED_WAITS_S = 0.200 + 0.250;
 constexpr int TURNAROUND_MS = 20;
 
@@ -37,37 +36,6 @@ public:
     {
         return MessageAnswer::cancel;
     }
-};
-
-// A write returns once its bytes would have left at the line rate.
-class PacedLink final : public SerialLink {
-public:
-    explicit PacedLink(SerialLink& line) : m_line(line) {}
-
-    bool open(const std::string& name) override { return m_line.open(name); }
-    void close() override { m_line.close(); }
-    bool isOpen() const override { return m_line.isOpen(); }
-    std::string portName() const override { return m_line.portName(); }
-    bool configure(const LineSettings& s) override { return m_line.configure(s); }
-    bool setRts(bool raised) override { return m_line.setRts(raised); }
-    bool setDtr(bool raised) override { return m_line.setDtr(raised); }
-    bool cts() override { return m_line.cts(); }
-    bool purge(bool receive, bool transmit) override { return m_line.purge(receive, transmit); }
-    WriteStatus write(const uint8_t* data, size_t count) override
-    {
-        std::this_thread::sleep_for(
-            std::chrono::duration<double>(static_cast<double>(count) * BITS_PER_BYTE / BAUD));
-        return m_line.write(data, count);
-    }
-    ReadResult read(uint8_t* buffer, size_t capacity, int timeoutMs) override
-    {
-        return m_line.read(buffer, capacity, timeoutMs);
-    }
-    void cancel() override { m_line.cancel(); }
-    void resetCancel() override { m_line.resetCancel(); }
-
-private:
-    SerialLink& m_line;
 };
 
 struct FullGateway {
@@ -130,7 +98,7 @@ void runUpdate(benchmark::State& state, int turnaroundMs)
         const auto start = std::chrono::steady_clock::now();
         result = updateDevice(link, full.request);
         wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        wireS = static_cast<double>(bytesOnWire) * BITS_PER_BYTE / BAUD;
+        wireS = bench::lineSeconds(bytesOnWire);
         state.SetIterationTime(wallS);
     }
     const double budget = wireS + FIXED_WAITS_S;

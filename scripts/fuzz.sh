@@ -10,6 +10,7 @@
 #   update_device     Update Device against a device whose replies are fuzzed
 #   session_read      the device session's connect and read against replies from the input
 #   unpack            a packed project file from a device unpacked, packed and unpacked again
+#   hex_loader        a firmware file (Intel HEX) loaded into flash chunks
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -25,10 +26,10 @@ if [ $# -gt 0 ]; then
 fi
 case "$target" in
 project_file | frame_receiver | block_data | request_receiver | state_file) ;;
-update_device | session_read | unpack) ;;
+update_device | session_read | unpack | hex_loader) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,12p' "$0" >&2
+    sed -n '5,13p' "$0" >&2
     exit 2
     ;;
 esac
@@ -62,6 +63,8 @@ else
     session_read) options+=(-max_len=16384) ;;
     # A project-data frame's payload.
     unpack) options+=(-max_len=8192) ;;
+    # Room for a few chunks' worth of the longest records (521 characters a line).
+    hex_loader) options+=(-max_len=16384) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")

@@ -131,6 +131,7 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     addExportCsvCommand(app, table);
     addPortsCommand(app, table);
     addDeviceCommands(app, table);
+    addFlashCommand(app, table);
     addHelpCommand(app, table);
     setHelpWords(app, "COMMAND", "Commands");
     app.footer("Every command and edit action takes -h/--help ('quillan-cli help edit map').\n"

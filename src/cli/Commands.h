@@ -46,6 +46,7 @@ void addExportCsvCommand(CLI::App& app, CommandTable& table);
 void addPortsCommand(CLI::App& app, CommandTable& table);
 // update, read and read-key.
 void addDeviceCommands(CLI::App& app, CommandTable& table);
+void addFlashCommand(CLI::App& app, CommandTable& table);
 
 // Calls the commands of a command by word in its help ("COMMAND", "ACTION") and lists them
 // under the heading; once they are added.

@@ -26,6 +26,16 @@ void DeviceConsole::notify(const Notification& notification)
     case MSG_SESSION_FAILED:
         m_readOutcome = false;
         break;
+    case MSG_FLASH_PROGRESS:
+        // A line per ten percent: a bar moves smoothly, a terminal would scroll a hundred.
+        if (!m_flashTens || notification.step / 10 != *m_flashTens) {
+            m_flashTens = notification.step / 10;
+            print(strprintf("Writing flash memory... %d%%", notification.step));
+        }
+        return;
+    case MSG_SESSION_IDLE:
+        m_flashTens.reset(); // the flash window closes; whoever started the flash says how it went
+        return;
     default:
         break;
     }

@@ -11,8 +11,9 @@
 namespace quillan::cli {
 
 // The windows of a device operation on a terminal: result lines as the output window shows
-// them, the progress window's texts as they change, both time-stamped; debug lines with
-// --verbose. It also remembers how the session's read ended. Any thread may call it.
+// them, the progress window's and the flash window's texts as they change, all time-stamped;
+// debug lines with --verbose. It also remembers how the session's read ended. Any thread may
+// call it.
 class DeviceConsole final : public NotificationSink {
 public:
     DeviceConsole(std::ostream& out, bool verbose) : m_out(out), m_verbose(verbose) {}
@@ -30,6 +31,7 @@ private:
     mutable std::mutex m_mutex;
     device::ProgressWindowModel m_progress;
     std::optional<bool> m_readOutcome;
+    std::optional<int> m_flashTens; // the flash window's percent last shown, in tens
 };
 
 // Prints every frame as "hh:mm:ss.mmm- -> FF 05 00 00 20 15" (sent) or "<-" (received).

@@ -57,7 +57,8 @@ device::DeviceServices DeviceRun::services()
     return services;
 }
 
-std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& name)
+std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& name,
+                                          const WhileConnected& whileConnected)
 {
     device::DeviceServices services = run.services();
     device::GatewayLink link(services, name);
@@ -76,8 +77,12 @@ std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& nam
         (void)session.waitForIdle(READ_TIMEOUT_MS);
         if (run.console().readOutcome() == true) {
             read = ReadBack{session.identity(), session.image()};
+            if (whileConnected) {
+                whileConnected(session);
+            }
         }
-        if (session.linkUp()) {
+        // A failed read and a flash end with the finish step already.
+        if (session.linkUp() && !session.finished()) {
             session.startOperation(device::SessionOperation::finish);
             (void)session.waitForIdle(READ_TIMEOUT_MS);
         }

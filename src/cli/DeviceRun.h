@@ -9,6 +9,7 @@
 #include "device/LinkFactory.h"
 #include "gateway/ConfigImage.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,10 @@ class QCoreApplication;
 
 namespace CLI {
 class App;
+}
+
+namespace quillan::device {
+class ZAVSession;
 }
 
 namespace quillan::cli {
@@ -64,8 +69,14 @@ struct ReadBack {
     ConfigImage image;
 };
 
-// Connect's read: the link's checks, then the device session reads the whole configuration.
-// None when the gateway did not answer, is not a gateway, or the read failed.
-[[nodiscard]] std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& name);
+// A command of the device property window: runs on the session once it has read the
+// configuration, with the gateway still in the conversation.
+using WhileConnected = std::function<void(device::ZAVSession& session)>;
+
+// Connect's read: the link's checks, then the device session reads the whole configuration,
+// then whileConnected, if given, runs; the session finishes (unless that did) and ends. None
+// when the gateway did not answer, is not a gateway, or the read failed.
+[[nodiscard]] std::optional<ReadBack> readConfiguration(DeviceRun& run, const std::string& name,
+                                                        const WhileConnected& whileConnected = {});
 
 } // namespace quillan::cli

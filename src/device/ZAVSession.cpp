@@ -3,7 +3,10 @@
 #include "device/FirmwareVersion.h"
 #include "device/SerialLink.h"
 #include "model/Notifications.h"
+#include "model/Text.h"
 
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace quillan::device {
@@ -13,6 +16,31 @@ namespace {
 constexpr uint16_t kFirstTable = 4; // blocks 4 to 7 are the paged tables
 
 } // namespace
+
+std::string flashOutcomeText(const FlashOutcome& outcome)
+{
+    if (outcome.succeeded) {
+        return "Flash complete...";
+    }
+    const char* cause = receiveStatusText(outcome.cause);
+    switch (outcome.failedStep) {
+    case FlashStep::begin:
+        return strprintf("Flash failed: the gateway did not start the transfer (%s); nothing "
+                         "was written.",
+                         cause);
+    case FlashStep::data:
+        return strprintf("Flash failed at chunk %zu of %zu (address 0x%08X): %s; %zu chunks "
+                         "before it were written.",
+                         outcome.chunksAcknowledged + 1, outcome.chunkCount,
+                         static_cast<unsigned>(outcome.failedAddress), cause,
+                         outcome.chunksAcknowledged);
+    case FlashStep::end:
+        return strprintf("Flash failed: all %zu chunks were written but the gateway did not "
+                         "end the transfer (%s).",
+                         outcome.chunkCount, cause);
+    }
+    return "Flash failed.";
+}
 
 ZAVSession::ZAVSession(NotificationSink& notifications, SessionTimings timings)
     : m_notifications(notifications), m_timings(timings)
@@ -46,10 +74,47 @@ void ZAVSession::startOperation(SessionOperation operation)
     });
 }
 
-void ZAVSession::setFlashTransfer(FlashTransfer transfer)
+void ZAVSession::clearFirmware()
 {
     std::lock_guard lock(m_dataMutex);
-    m_flashTransfer = std::move(transfer);
+    m_firmware.clear();
+}
+
+bool ZAVSession::loadFirmware(const std::string& path)
+{
+    std::error_code error;
+    // A folder opens as a stream on some systems and then reads as nothing.
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    std::ifstream file(path);
+    if (!file) {
+        return false;
+    }
+    FirmwareFile loaded;
+    {
+        std::lock_guard lock(m_dataMutex);
+        loaded = m_firmware;
+    }
+    loaded.load(file);
+    if (file.bad()) {
+        return false;
+    }
+    std::lock_guard lock(m_dataMutex);
+    m_firmware = std::move(loaded);
+    return true;
+}
+
+std::vector<FirmwareChunk> ZAVSession::firmwareChunks() const
+{
+    std::lock_guard lock(m_dataMutex);
+    return m_firmware.chunks();
+}
+
+std::optional<FlashOutcome> ZAVSession::lastFlash() const
+{
+    std::lock_guard lock(m_dataMutex);
+    return m_lastFlash;
 }
 
 IdentityRecord::Bytes ZAVSession::identity() const
@@ -273,17 +338,61 @@ void ZAVSession::finish()
 
 void ZAVSession::flash()
 {
-    FlashTransfer transfer;
+    const std::vector<FirmwareChunk> chunks = firmwareChunks();
+    const FlashOutcome outcome = transferFirmware(chunks);
     {
         std::lock_guard lock(m_dataMutex);
-        transfer = m_flashTransfer;
-    }
-    if (transfer) {
-        transfer(m_engine, m_notifications);
+        // Chunks the gateway did not take stay loaded, for another try.
+        if (outcome.succeeded || outcome.failedStep == FlashStep::end) {
+            m_firmware.clear();
+        }
+        m_lastFlash = outcome;
     }
     if (!m_engine.isCancelled()) {
         scheduleFinish();
     }
+}
+
+FlashOutcome ZAVSession::transferFirmware(const std::vector<FirmwareChunk>& chunks)
+{
+    FlashOutcome outcome;
+    outcome.chunkCount = chunks.size();
+    outcome.cause = flashRequest(CMD_FLASH_BEGIN, m_timings.flashBeginTimeoutMs);
+    if (outcome.cause != ReceiveStatus::ok) {
+        return outcome;
+    }
+    outcome.failedStep = FlashStep::data;
+    for (const FirmwareChunk& chunk : chunks) {
+        outcome.failedAddress = chunk.address;
+        outcome.cause = flashRequest(CMD_FLASH_DATA, m_timings.flashDataTimeoutMs, chunk.encode());
+        if (outcome.cause != ReceiveStatus::ok) {
+            return outcome;
+        }
+        // Counted from 0, so the window never sees 100 %: the end of the transfer says that.
+        const size_t percent = 100 * outcome.chunksAcknowledged / chunks.size();
+        ++outcome.chunksAcknowledged;
+        if (m_flashWindow) {
+            m_notifications.post(MSG_FLASH_PROGRESS, static_cast<int>(percent), 0);
+        }
+    }
+    outcome.failedStep = FlashStep::end;
+    outcome.failedAddress = 0;
+    outcome.cause = flashRequest(CMD_FLASH_END, m_timings.flashEndTimeoutMs);
+    outcome.succeeded = outcome.cause == ReceiveStatus::ok;
+    return outcome;
+}
+
+ReceiveStatus ZAVSession::flashRequest(uint8_t command, int timeoutMs,
+                                       const std::vector<uint8_t>& payload)
+{
+    if (!m_engine.sendFrame(command, payload.data(), payload.size())) {
+        return m_engine.isCancelled() ? ReceiveStatus::cancelled : ReceiveStatus::linkError;
+    }
+    if (!m_engine.readReply(timeoutMs)) {
+        // A stop ends the wait as a link that went quiet would; it is told apart here.
+        return m_engine.isCancelled() ? ReceiveStatus::cancelled : m_engine.lastReceiveStatus();
+    }
+    return ReceiveStatus::ok;
 }
 
 void ZAVSession::scheduleFinish()

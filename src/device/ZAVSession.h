@@ -2,6 +2,7 @@
 
 #include "device/DeviceFrame.h"
 #include "device/DeviceServices.h"
+#include "device/FirmwareFile.h"
 #include "device/SessionFrameEngine.h"
 #include "device/VelThread.h"
 #include "gateway/ConfigImage.h"
@@ -9,8 +10,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace quillan {
 class NotificationSink;
@@ -25,9 +28,12 @@ class SerialLink;
 struct SessionTimings {
     int startPauseMs = 500; // after MSG_SESSION_START, before the first enquiry
     int enquireTimeoutMs = ENQUIRE_TIMEOUT_MS;
-    int blockTimeoutMs = SESSION_BLOCK_TIMEOUT_MS; // every reply of the configuration read
-    int finishPauseMs = 200;                       // after RTS drops at the finish step
-    int exitPauseMs = 100;                         // after RTS drops as the thread ends
+    int blockTimeoutMs = SESSION_BLOCK_TIMEOUT_MS;    // every reply of the configuration read
+    int finishPauseMs = 200;                          // after RTS drops at the finish step
+    int exitPauseMs = 100;                            // after RTS drops as the thread ends
+    int flashBeginTimeoutMs = FLASH_BEGIN_TIMEOUT_MS; // the gateway prepares its flash memory
+    int flashDataTimeoutMs = FLASH_DATA_TIMEOUT_MS;
+    int flashEndTimeoutMs = FLASH_END_TIMEOUT_MS;
 };
 
 // The operation codes the owner sets before it signals the command event.
@@ -37,6 +43,26 @@ enum class SessionOperation : int {
     finish = 2,
     flash = 3,
 };
+
+// The steps of a flash transfer, in order.
+enum class FlashStep { begin, data, end };
+
+// How the last flash transfer ended. The flash window is told only that the session went idle,
+// after a failure as after success; this is what tells them apart.
+struct FlashOutcome {
+    bool succeeded = false;
+    FlashStep failedStep = FlashStep::begin; // when not succeeded
+    // Why the failed step failed: no reply (timeout), a NAK, the port, or a stop (cancelled).
+    ReceiveStatus cause = ReceiveStatus::ok;
+    size_t chunkCount = 0;
+    size_t chunksAcknowledged = 0; // the failed chunk's index when the data step failed
+    uint32_t failedAddress = 0;    // the failed chunk's address
+
+    bool operator==(const FlashOutcome&) const = default;
+};
+
+// "Flash complete...", or what failed and how much was written, for the user.
+[[nodiscard]] std::string flashOutcomeText(const FlashOutcome& outcome);
 
 // A device session: a worker that reads a gateway's whole configuration into its own image
 // (connect and read), drops the conversation (finish) and carries out a firmware transfer
@@ -56,11 +82,6 @@ enum class SessionOperation : int {
 // shared), and the session has forgotten the port.
 class ZAVSession final : public VelThread {
 public:
-    // Operation 3: runs on the worker with the session's engine, whose waits end on stop.
-    // The finish step follows whatever it does.
-    using FlashTransfer =
-        std::function<void(SessionFrameEngine& engine, NotificationSink& notifications)>;
-
     // notifications must outlive the session; it is called from the worker.
     explicit ZAVSession(NotificationSink& notifications, SessionTimings timings = {});
     ~ZAVSession() override;
@@ -73,9 +94,17 @@ public:
     void setEnabled(bool enabled);
     // Sets the operation code, then signals the command event.
     void startOperation(SessionOperation operation);
-    // The firmware dialog is open: the finish step posts MSG_SESSION_IDLE to it.
+    // The firmware dialog is open: the flash transfer posts its progress to it, and the finish
+    // step MSG_SESSION_IDLE.
     void setFlashWindow(bool registered) { m_flashWindow = registered; }
-    void setFlashTransfer(FlashTransfer transfer);
+
+    // The firmware that operation 3 flashes. The owner sets it while no operation runs.
+    void clearFirmware();
+    // Appends the chunks of an Intel HEX file; false, adding nothing, when it cannot be read.
+    [[nodiscard]] bool loadFirmware(const std::string& path);
+    [[nodiscard]] std::vector<FirmwareChunk> firmwareChunks() const;
+    // None until a flash transfer has ended (one cut short by a stop included).
+    [[nodiscard]] std::optional<FlashOutcome> lastFlash() const;
 
     // Cleared while connecting and reading, set by the finish step.
     [[nodiscard]] bool finished() const { return m_finished; }
@@ -112,6 +141,9 @@ private:
     [[nodiscard]] bool readFailed();
     void finish();
     void flash();
+    [[nodiscard]] FlashOutcome transferFirmware(const std::vector<FirmwareChunk>& chunks);
+    [[nodiscard]] ReceiveStatus flashRequest(uint8_t command, int timeoutMs,
+                                             const std::vector<uint8_t>& payload = {});
     void scheduleFinish();
     [[nodiscard]] bool storeReply(uint16_t type, uint16_t page, const uint8_t* data, size_t length);
     [[nodiscard]] uint16_t storedPageCount(uint16_t type, uint16_t page) const;
@@ -134,7 +166,8 @@ private:
     mutable std::mutex m_dataMutex; // what the owner may read or set while the worker runs
     IdentityRecord::Bytes m_identity{};
     ConfigImage m_image;
-    FlashTransfer m_flashTransfer;
+    FirmwareFile m_firmware;
+    std::optional<FlashOutcome> m_lastFlash;
 
     // Worker only: records read so far of each table (blocks 4 to 7).
     std::array<unsigned, 4> m_tableTotals{};

@@ -64,4 +64,23 @@ std::optional<uint8_t> FirmwareMemory::byteAt(uint32_t address) const
     return it->second[static_cast<size_t>(offset)];
 }
 
+std::optional<FirmwareMemory::FlatImage> FirmwareMemory::flatImage() const
+{
+    if (m_runs.empty()) {
+        return std::nullopt;
+    }
+    const uint32_t low = m_runs.begin()->first;
+    const auto& [lastAddress, lastBytes] = *m_runs.rbegin();
+    const uint64_t size = uint64_t{lastAddress} + lastBytes.size() - low;
+    if (size > kMaxFlatSize) {
+        return std::nullopt;
+    }
+    FlatImage image{low, std::vector<uint8_t>(static_cast<size_t>(size), kErased)};
+    for (const auto& [address, bytes] : m_runs) {
+        std::copy(bytes.begin(), bytes.end(),
+                  image.bytes.begin() + static_cast<std::ptrdiff_t>(address - low));
+    }
+    return image;
+}
+
 } // namespace quillan::sim

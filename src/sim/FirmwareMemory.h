@@ -27,6 +27,18 @@ public:
     // The byte at address, if one was written there.
     [[nodiscard]] std::optional<uint8_t> byteAt(uint32_t address) const;
 
+    // Every byte from the lowest address written to the highest, as a programmer reads the
+    // part back: bytes never written between runs read as erased flash.
+    struct FlatImage {
+        uint32_t address = 0;
+        std::vector<uint8_t> bytes;
+    };
+    static constexpr uint8_t kErased = 0xFF;
+    // A flat image longer than this is refused: runs that far apart are not one program.
+    static constexpr uint64_t kMaxFlatSize = 64u << 20;
+    // None when nothing was written or the runs span more than kMaxFlatSize.
+    [[nodiscard]] std::optional<FlatImage> flatImage() const;
+
     bool operator==(const FirmwareMemory&) const = default;
 
 private:

@@ -54,10 +54,15 @@ bool isRequestCode(unsigned code)
 std::string simulatorUsage()
 {
     return "usage: zav-gateway-sim (--pty | --port DEVICE) [options]\n"
+           "       zav-gateway-sim --state FILE --firmware-out OUT\n"
            "  --pty               serve a new pseudo-terminal; its path is the first line of "
            "output\n"
            "  --port DEVICE       serve an existing serial device\n"
            "  --state FILE        keep the gateway's state in FILE across runs\n"
+           "  --firmware-out OUT  write the firmware flashed into the --state FILE gateway to\n"
+           "                      OUT and exit: a flat binary from the lowest address written\n"
+           "                      to the highest, gaps filled with 0xFF as erased flash; prints\n"
+           "                      the start address and the length\n"
            "  --type CODE         device type code (default 12)\n"
            "  --version TEXT      firmware version text (default 1.5.0.14)\n"
            "  --channel C         radio channel code reported (default 5)\n"
@@ -112,11 +117,11 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
             args.lineTiming = false;
         } else if (flag == "--modbus-slave" && takesNoValue()) {
             args.modbusSlave = true;
-        } else if (flag == "--port" || flag == "--state" || flag == "--type" ||
-                   flag == "--version" || flag == "--channel" || flag == "--key" ||
-                   flag == "--turnaround" || flag == "--nak" || flag == "--drop" ||
-                   flag == "--bad-crc" || flag == "--delay" || flag == "--drop-first" ||
-                   flag == "--nak-block" || flag == "--drop-block") {
+        } else if (flag == "--port" || flag == "--state" || flag == "--firmware-out" ||
+                   flag == "--type" || flag == "--version" || flag == "--channel" ||
+                   flag == "--key" || flag == "--turnaround" || flag == "--nak" ||
+                   flag == "--drop" || flag == "--bad-crc" || flag == "--delay" ||
+                   flag == "--drop-first" || flag == "--nak-block" || flag == "--drop-block") {
             const auto v = value();
             if (!v) {
                 return fail(flag + " needs a value");
@@ -134,6 +139,11 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                     return bad("no file named");
                 }
                 args.stateFile = *v;
+            } else if (flag == "--firmware-out") {
+                if (v->empty()) {
+                    return bad("no file named");
+                }
+                args.firmwareOut = *v;
             } else if (flag == "--type" || flag == "--channel") {
                 const auto n = parseNumber(*v, 0xFFFF);
                 if (!n) {
@@ -204,6 +214,15 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
         }
     }
     if (args.help) {
+        return {args, {}};
+    }
+    if (!args.firmwareOut.empty()) {
+        if (args.pty || !args.port.empty()) {
+            return fail("--firmware-out writes a file and exits: give no --pty or --port");
+        }
+        if (args.stateFile.empty()) {
+            return fail("--firmware-out needs the --state FILE that holds the firmware");
+        }
         return {args, {}};
     }
     if (args.pty == !args.port.empty()) {

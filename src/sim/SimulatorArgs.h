@@ -20,6 +20,8 @@ struct SimulatorArgs {
     bool pty = false;
     std::string port; // an existing serial device, when not pty
     std::string stateFile;
+    // Instead of serving a port: write the state file's flashed firmware here and exit.
+    std::string firmwareOut;
     std::optional<uint16_t> deviceType;
     std::optional<std::string> version;
     std::optional<uint16_t> channel;

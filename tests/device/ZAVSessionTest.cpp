@@ -5,9 +5,11 @@
 #include "SessionTestSupport.h"
 #include "device/DeviceFrame.h"
 #include "device/MemorySerialLink.h"
+#include "support/TempDir.h"
 #include "support/TestDoubles.h"
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -261,28 +263,33 @@ TEST_F(SessionTest, ClosedPortFailsEveryEnquiryAtOnce)
     EXPECT_TRUE(session.finished());
 }
 
-TEST_F(SessionTest, FlashTransferRunsOnTheWorkerAndTheFinishStepFollows)
+TEST_F(SessionTest, FlashAfterTheReadRunsOnTheWorkerAndTheFinishStepFollows)
 {
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
+    const std::string path = dir.file("one.a79");
+    std::ofstream(path) << ":0100000041BE\n";
     ZAVSession session(sink, quickTimings());
     session.setFlashWindow(true);
     startReading(session, link);
     ASSERT_TRUE(session.waitForIdle(kWaitMs));
+    EXPECT_TRUE(link.rts()); // still in the conversation the read began
 
-    std::optional<bool> begun;
-    session.setFlashTransfer([&](SessionFrameEngine& engine, NotificationSink& notifications) {
-        begun = engine.sendFrame(CMD_FLASH_BEGIN) && engine.readReply(FLASH_BEGIN_TIMEOUT_MS);
-        notifications.post(MSG_FLASH_PROGRESS, 50, 0);
-    });
+    session.clearFirmware();
+    ASSERT_TRUE(session.loadFirmware(path));
     (void)link.takeWritten();
     session.startOperation(SessionOperation::flash);
     ASSERT_TRUE(session.waitForIdle(kWaitMs));
 
-    EXPECT_EQ(begun, true);
-    EXPECT_EQ(link.written(), (Bytes{0xFF, 0x44, 0x00, 0x00, 0x70, 0x01}));
+    // Begin; one byte 0x41 at address 0; end.
+    EXPECT_EQ(link.written(), (Bytes{0xFF, 0x44, 0x00, 0x00, 0x70, 0x01, 0xFF, 0x46, 0x09,
+                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                     0x41, 0x8E, 0xA5, 0xFF, 0x47, 0x00, 0x00, 0x80, 0x01}));
     std::vector<Seen> want = wholeRead();
-    want.push_back({MSG_FLASH_PROGRESS, 50, 0, Delivery::posted, Receiver::flashWindow});
+    want.push_back({MSG_FLASH_PROGRESS, 0, 0, Delivery::posted, Receiver::flashWindow});
     want.push_back(kIdle);
     EXPECT_EQ(seen(sink.all()), want);
+    EXPECT_TRUE(session.lastFlash().has_value() && session.lastFlash()->succeeded);
     EXPECT_TRUE(session.finished());
     EXPECT_FALSE(link.rts());
 }
@@ -350,11 +357,7 @@ TEST_P(SessionStopTest, StopEndsTheWaitAndLeavesThePortUsable)
     auto session = std::make_unique<ZAVSession>(sink, timings);
     if (point == StopPoint::flashBegin) {
         gateway.setReply(CMD_FLASH_BEGIN, std::nullopt);
-        session->setFlashTransfer([](SessionFrameEngine& engine, NotificationSink&) {
-            if (engine.sendFrame(CMD_FLASH_BEGIN)) {
-                (void)engine.readReply(FLASH_BEGIN_TIMEOUT_MS);
-            }
-        });
+        session->setFlashWindow(true);
         session->setPort(&link);
         session->setEnabled(true);
         session->startThread();
@@ -373,6 +376,12 @@ TEST_P(SessionStopTest, StopEndsTheWaitAndLeavesThePortUsable)
     } else {
         EXPECT_TRUE(session->stopThread());
         EXPECT_FALSE(session->hasThread());
+    }
+    if (point == StopPoint::flashBegin) {
+        EXPECT_EQ(session->lastFlash(),
+                  (FlashOutcome{false, FlashStep::begin, ReceiveStatus::cancelled, 0, 0, 0}));
+        // Cut short: the flash window is not told the session went idle.
+        EXPECT_EQ(sink.all().size(), 0u);
     }
 
     // The worker dropped RTS on its way out and told nobody of the cut-short operation.

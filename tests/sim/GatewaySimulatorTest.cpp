@@ -5,6 +5,7 @@
 #include "sim/SimulatorLink.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace quillan;
 using namespace quillan::device;
@@ -280,6 +281,40 @@ INSTANTIATE_TEST_SUITE_P(
         FirmwareCase{"Overlapping", {{0, {1, 2, 3}}, {2, {9, 9}}}, {{0, {1, 2, 9, 9}}}},
         FirmwareCase{"Bridging", {{0, {1}}, {4, {5}}, {1, {2, 3, 4}}}, {{0, {1, 2, 3, 4, 5}}}},
         FirmwareCase{"TopOfAddressSpace", {{0xFFFFFFFE, {1, 2}}}, {{0xFFFFFFFE, {1, 2}}}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+struct FlatCase {
+    const char* name;
+    std::vector<std::pair<uint32_t, Bytes>> writes;
+    std::optional<std::pair<uint32_t, Bytes>> flat;
+};
+
+class FlatImageTest : public testing::TestWithParam<FlatCase> {};
+
+TEST_P(FlatImageTest, FromLowestToHighestWithGapsErased)
+{
+    FirmwareMemory memory;
+    for (const auto& [address, bytes] : GetParam().writes) {
+        ASSERT_TRUE(memory.write(address, bytes));
+    }
+    const auto image = memory.flatImage();
+    ASSERT_EQ(image.has_value(), GetParam().flat.has_value());
+    if (image) {
+        EXPECT_EQ(image->address, GetParam().flat->first);
+        EXPECT_EQ(image->bytes, GetParam().flat->second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, FlatImageTest,
+    testing::Values(FlatCase{"Nothing", {}, std::nullopt},
+                    FlatCase{"OneRun", {{0x08020000, {1, 2, 3}}}, {{0x08020000, {1, 2, 3}}}},
+                    FlatCase{"GapReadsErased",
+                             {{0x105, {9}}, {0x100, {1, 2}}},
+                             {{0x100, {1, 2, 0xFF, 0xFF, 0xFF, 9}}}},
+                    FlatCase{"TopOfAddressSpace", {{0xFFFFFFFE, {1, 2}}}, {{0xFFFFFFFE, {1, 2}}}},
+                    // 128 MiB apart: no flat file of that size is written.
+                    FlatCase{"TooFarApart", {{0, {1}}, {0x08000000, {2}}}, std::nullopt}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(FirmwareMemoryLimits, RefusesWhatDoesNotFit)

@@ -86,6 +86,16 @@ TEST(SimulatorArgsTest, Defaults)
     EXPECT_EQ(state.channel, 5);
 }
 
+TEST(SimulatorArgsTest, FirmwareOutServesNoPort)
+{
+    const ParsedArgs p = parseSimulatorArgs({"--state", "s.bin", "--firmware-out=fw.bin"});
+    ASSERT_TRUE(p.args) << p.error;
+    EXPECT_EQ(p.args->stateFile, "s.bin");
+    EXPECT_EQ(p.args->firmwareOut, "fw.bin");
+    EXPECT_FALSE(p.args->pty);
+    EXPECT_TRUE(p.args->port.empty());
+}
+
 struct BadLine {
     const char* name;
     std::vector<std::string> argv;
@@ -117,7 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{"TypeTooLarge", {"--pty", "--type", "65536"}, "--type"},
                     BadLine{"KeyTooLarge", {"--pty", "--key", "0x100000000"}, "--key"},
                     BadLine{"VersionTooLong", {"--pty", "--version", "1.5.0.14.99999"}, "13"},
-                    BadLine{"ValueOnASwitch", {"--pty", "--garbage=1"}, "--garbage"}),
+                    BadLine{"ValueOnASwitch", {"--pty", "--garbage=1"}, "--garbage"},
+                    BadLine{"FirmwareOutWithoutState", {"--firmware-out", "fw.bin"}, "--state"},
+                    BadLine{"FirmwareOutWhileServing",
+                            {"--pty", "--state", "s.bin", "--firmware-out", "fw.bin"},
+                            "--pty"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

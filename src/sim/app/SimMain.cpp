@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -81,6 +82,33 @@ std::string openPseudoTerminal(Device& device)
     return {};
 }
 
+// What --firmware-out does: the state file's firmware as a flat binary, without serving.
+int writeFirmware(const SimulatorArgs& args)
+{
+    SimulatorState state;
+    if (const StateFileResult r = loadStateFile(args.stateFile, state); !r.ok()) {
+        fail(r.message);
+        return 1;
+    }
+    const auto image = state.firmware.flatImage();
+    if (!image) {
+        fail(state.firmware.empty()
+                 ? args.stateFile + ": no firmware has been flashed"
+                 : args.stateFile + ": the firmware runs lie too far apart for one flat file");
+        return 1;
+    }
+    std::ofstream out(args.firmwareOut, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image->bytes.data()),
+              static_cast<std::streamsize>(image->bytes.size()));
+    out.close();
+    if (!out) {
+        fail("cannot write " + args.firmwareOut + ": " + std::strerror(errno));
+        return 1;
+    }
+    std::printf("0x%08X %zu\n", static_cast<unsigned>(image->address), image->bytes.size());
+    return 0;
+}
+
 std::string openSerialDevice(Device& device, const std::string& path)
 {
     device.path = path;
@@ -108,6 +136,9 @@ int main(int argc, char** argv)
     if (args.help) {
         std::fputs(simulatorUsage().c_str(), stdout);
         return 0;
+    }
+    if (!args.firmwareOut.empty()) {
+        return writeFirmware(args);
     }
 
     SimulatorState state;
