@@ -1,4 +1,4 @@
-// Packing and unpacking a project file for storing on a gateway (Part 3.7): a real project of
+// Packing and unpacking a project file for storing on a gateway: a real project of
 // about 1 MB built with the model (gateways with named local points, each sharing its points
 // with the previous gateway by radio, both mapping them to Modbus), and the
 // 2,914-byte project among the test fixtures.

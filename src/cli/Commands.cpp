@@ -132,6 +132,7 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     addPortsCommand(app, table);
     addDeviceCommands(app, table);
     addFlashCommand(app, table);
+    addProjectFileCommands(app, table);
     addHelpCommand(app, table);
     setHelpWords(app, "COMMAND", "Commands");
     app.footer("Every command and edit action takes -h/--help ('quillan-cli help edit map').\n"

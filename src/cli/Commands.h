@@ -47,6 +47,7 @@ void addPortsCommand(CLI::App& app, CommandTable& table);
 // update, read and read-key.
 void addDeviceCommands(CLI::App& app, CommandTable& table);
 void addFlashCommand(CLI::App& app, CommandTable& table);
+void addProjectFileCommands(CLI::App& app, CommandTable& table);
 
 // Calls the commands of a command by word in its help ("COMMAND", "ACTION") and lists them
 // under the heading; once they are added.

@@ -29,6 +29,17 @@ PortChoices findPortChoices()
     return choices;
 }
 
+std::string rememberedProjectFolder()
+{
+    platform::QtSettingsStore store;
+    std::string folder;
+    if (store.open().ok()) {
+        folder = store.readText(ProjectSettings::kWizardDefaultLoc).value_or(std::string());
+        store.close();
+    }
+    return folder;
+}
+
 std::optional<DevicePort> openDevicePort(const std::optional<std::string>& port,
                                          const PortChoices& choices,
                                          const device::LinkFactory& factory, std::ostream& err)

@@ -24,6 +24,8 @@ struct PortChoices {
 
 // The settings' override and the detected converter, as the GUI would find them.
 [[nodiscard]] PortChoices findPortChoices();
+// The remembered project folder of the user's settings, read only; empty when none.
+[[nodiscard]] std::string rememberedProjectFolder();
 
 // Opens --port when given ("sim" is the in-process simulated gateway, anything else a serial
 // device or pseudo-terminal), else the override, else the detected gateway. None, with the

@@ -92,6 +92,17 @@ bool GatewayLink::identify()
     return m_engine.sendFrame(CMD_IDENTIFY) && m_engine.readReply(m_timings.identifyMs);
 }
 
+bool GatewayLink::identifyDevice()
+{
+    progress(MSG_WRITE_PROGRESS, 31, 0);
+    if (identify()) {
+        return true;
+    }
+    progress(MSG_SESSION_FAILED);
+    reportStatus(24, true);
+    return false;
+}
+
 bool GatewayLink::readRadio()
 {
     m_state.clearRadioInfo();
@@ -120,6 +131,28 @@ bool GatewayLink::writeBlock(uint16_t blockType, uint16_t page, std::span<const 
 bool GatewayLink::storeConfiguration()
 {
     return m_engine.sendFrame(CMD_STORE_CONFIG) && m_engine.readReply(m_timings.storeConfigMs);
+}
+
+std::optional<uint32_t> GatewayLink::queryProjectFileStored()
+{
+    if (!m_engine.sendQueryProject()) {
+        return std::nullopt;
+    }
+    return m_engine.readProjectFileStored(m_timings.queryProjectMs);
+}
+
+std::optional<std::vector<uint8_t>> GatewayLink::requestProjectFile()
+{
+    if (!m_engine.sendReadProject()) {
+        return std::nullopt;
+    }
+    return m_engine.readProjectData(m_timings.readProjectMs);
+}
+
+bool GatewayLink::storeProjectFile(std::span<const uint8_t> packed)
+{
+    return m_engine.sendFrame(CMD_STORE_PROJECT, packed.data(), packed.size()) &&
+           m_engine.readReply(m_timings.storeProjectMs);
 }
 
 void GatewayLink::reportStatus(int code, bool close)

@@ -6,6 +6,7 @@
 #include "device/NodeFrameEngine.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct LinkTimings {
     int securityKeyMs = READ_SECURITY_KEY_TIMEOUT_MS;
     int writeBlockMs = WRITE_BLOCK_TIMEOUT_MS;
     int storeConfigMs = STORE_CONFIG_TIMEOUT_MS;
+    int queryProjectMs = QUERY_PROJECT_TIMEOUT_MS;
+    int readProjectMs = READ_PROJECT_TIMEOUT_MS;
+    int storeProjectMs = STORE_PROJECT_TIMEOUT_MS;
     int openSettleMs = 200; // after RTS goes up, before the first request
     int closeDrainMs = 50;  // before RTS drops, so the last bytes leave the converter
     int closeSettleMs = 200;
@@ -57,6 +61,9 @@ public:
     bool enquire();
     // CMD_IDENTIFY with the identity record cleared first.
     bool identify();
+    // The identify step of the gateway's operations: its progress step, then identify; a
+    // failure is reported (MSG_SESSION_FAILED, result 24) and ends the conversation.
+    bool identifyDevice();
     // CMD_READ_RADIO with the radio information cleared first.
     bool readRadio();
     // The 6-byte CMD_READ_BLOCK of block 10; a 4-byte block becomes the device key.
@@ -65,6 +72,12 @@ public:
     bool writeSecurityKey(uint32_t key);
     bool writeBlock(uint16_t blockType, uint16_t page, std::span<const uint8_t> data);
     bool storeConfiguration();
+    // CMD_QUERY_PROJECT: the reply's value, nonzero when the device holds a project file.
+    // Refused while the link flag is clear.
+    [[nodiscard]] std::optional<uint32_t> queryProjectFileStored();
+    // CMD_READ_PROJECT: the packed project file the device holds, when it sent one.
+    [[nodiscard]] std::optional<std::vector<uint8_t>> requestProjectFile();
+    bool storeProjectFile(std::span<const uint8_t> packed);
 
     // The result line of a code to the main window; with close, ends the conversation.
     void reportStatus(int code, bool close);

@@ -8,8 +8,8 @@ namespace quillan::device {
 
 namespace {
 
-// Preset 6 (liblzma's default) is the nearest to the LZMA SDK's default encoder that the
-// original program used: normal mode (optimal parsing) with a binary-tree match finder hashing
+// Preset 6 (liblzma's default) is the nearest to the LZMA SDK's default encoder, which
+// gateways have always been given: normal mode (optimal parsing) with a binary-tree match finder hashing
 // 4 bytes (BT4), nice length 64 (the SDK's is 32). The packed size decides whether a project
 // can be stored at all, and time hardly matters (a project that fits in a frame packs in a few
 // ms, at most some 60 ms). Measured with liblzma 5.4 on plant.zavproj (2,914 bytes) and on the
@@ -142,7 +142,7 @@ PackResult compressBuffer(std::span<const uint8_t> data, const lzma_allocator* a
     }
 
     PackResult result;
-    // Room as the original program allocated it; incompressible data grows by about 1/64.
+    // Room as the packer has always allocated it; incompressible data grows by about 1/64.
     result.packed.resize(PACKED_HEADER_SIZE + data.size() + data.size() / 3 + 128);
     writeLe32(result.packed.data(), static_cast<uint32_t>(data.size()));
     std::copy(std::begin(PACKED_PROPERTIES), std::end(PACKED_PROPERTIES),

@@ -1,6 +1,6 @@
 #pragma once
 
-// The packed form of a project file as it is stored on a gateway (Part 3.7): the unpacked size
+// The packed form of a project file as it is stored on a gateway: the unpacked size
 // as 4 little-endian bytes, the 5 LZMA properties bytes 5D 00 00 00 01 (lc 3, lp 0, pb 2,
 // dictionary 16 MiB), then a raw LZMA1 stream without end marker, up to the end of the buffer.
 
@@ -21,7 +21,7 @@ inline constexpr uint32_t UNPACKED_SIZE_LIMIT = 64u << 20;
 // The properties bytes that compressBuffer writes.
 inline constexpr uint8_t PACKED_PROPERTIES[5] = {0x5D, 0x00, 0x00, 0x00, 0x01};
 
-// Status values, numbered as the LZMA SDK's results that the original program reported.
+// Status values, numbered as the LZMA SDK's results.
 inline constexpr int PACK_OK = 0;
 inline constexpr int PACK_ERROR_DATA = 1;        // corrupt stream, other length, bytes left over
 inline constexpr int PACK_ERROR_MEM = 2;         // liblzma could not allocate

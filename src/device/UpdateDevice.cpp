@@ -191,9 +191,8 @@ int updateDevice(GatewayLink& link, const UpdateRequest& request)
     if (!link.enquire()) {
         return fail(link, 21);
     }
-    link.progress(MSG_WRITE_PROGRESS, 31, 0);
-    if (!link.identify()) {
-        return fail(link, 24);
+    if (!link.identifyDevice()) {
+        return 24;
     }
     if (link.state().deviceType() != GATEWAY_DEVICE_TYPE) {
         return fail(link, 25);

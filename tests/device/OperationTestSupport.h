@@ -80,7 +80,8 @@ public:
 
     explicit OperationBench(sim::SimulatorState state = sim::SimulatorState::newGateway(),
                             sim::FaultOptions faults = {}, bool portOpen = true,
-                            device::LinkTimings timings = quickTimings())
+                            device::LinkTimings timings = quickTimings(),
+                            const std::string& gatewayName = GATEWAY)
         : gateway(std::make_shared<sim::GatewaySimulator>(std::move(state), std::move(faults))),
           port(gateway, false)
     {
@@ -94,7 +95,7 @@ public:
                 m_sent.emplace_back(f.begin(), f.end());
             }
         };
-        link = std::make_unique<device::GatewayLink>(services, GATEWAY, timings);
+        link = std::make_unique<device::GatewayLink>(services, gatewayName, timings);
     }
 
     // The request codes sent, in order.

@@ -1,4 +1,4 @@
-// The packed project file of Part 3.7: 4-byte unpacked size, LZMA properties 5D 00 00 00 01,
+// The packed project file: 4-byte unpacked size, LZMA properties 5D 00 00 00 01,
 // raw LZMA1 stream without end marker. Checked against itself, against xz as an independent
 // LZMA implementation in both directions, and against hostile buffers from a device.
 #include "device/ProjectPacking.h"

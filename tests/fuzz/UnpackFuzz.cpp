@@ -1,4 +1,4 @@
-// Unpacks arbitrary bytes as a packed project file received from a device (Part 3.7). A buffer
+// Unpacks arbitrary bytes as a packed project file received from a device. A buffer
 // that is refused gives nothing; one that is taken gives exactly the announced size, which packs
 // and unpacks again to the same bytes. liblzma's allocations are counted: whatever the header
 // announces, they stay within the dictionary that the output bounds and the coder's tables.
