@@ -7,30 +7,8 @@ set -euo pipefail
 cli="$1"
 sim="$2"
 tiny="$(dirname "$0")/tiny_gateway.py"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/pty_gateways.sh"
 q() { "$cli" "$@"; }
-
-# Starts a gateway on a new pseudo-terminal; its path goes to the named variable.
-start() {
-    local var="$1" out="$work/$2.out"
-    shift 2
-    "$@" >"$out" 2>"$out.err" &
-    pids+=($!)
-    for _ in $(seq 100); do
-        [ -s "$out" ] && break
-        sleep 0.05
-    done
-    [ -s "$out" ] || fail "no pseudo-terminal from $*: $(cat "$out.err")"
-    printf -v "$var" '%s' "$(head -n1 "$out")"
-}
 
 file="$work/Plant.zavproj"
 q new --name Plant --folder "$work" --band 900 --channel 5 --group 10 --gateway Gateway \

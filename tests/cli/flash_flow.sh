@@ -7,30 +7,7 @@ set -euo pipefail
 cli="$1"
 sim="$2"
 command -v srec_cat >/dev/null || { echo "FAIL: srec_cat (package srecord) is needed" >&2; exit 1; }
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Starts a gateway on a new pseudo-terminal; its path goes to the named variable.
-start() {
-    local var="$1" out="$work/$2.out"
-    shift 2
-    "$@" >"$out" 2>"$out.err" &
-    pids+=($!)
-    for _ in $(seq 100); do
-        [ -s "$out" ] && break
-        sleep 0.05
-    done
-    [ -s "$out" ] || fail "no pseudo-terminal from $*: $(cat "$out.err")"
-    printf -v "$var" '%s' "$(head -n1 "$out")"
-}
-stop_last() { kill "${pids[-1]}"; wait "${pids[-1]}" || true; }
+source "$(dirname "$0")/pty_gateways.sh"
 
 head -c 102400 /dev/urandom >"$work/fw.bin"
 state="$work/state.bin"

@@ -6,32 +6,10 @@
 set -euo pipefail
 cli="$1"
 sim="$2"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/pty_gateways.sh"
 q() { "$cli" "$@"; }
 # The user's settings stay out of it: the remembered project folder is then the current one.
 export XDG_CONFIG_HOME="$work/config"
-
-# Starts a gateway on a new pseudo-terminal; its path goes to the named variable.
-start() {
-    local var="$1" out="$work/$2.out"
-    shift 2
-    "$@" >"$out" 2>"$out.err" &
-    pids+=($!)
-    for _ in $(seq 100); do
-        [ -s "$out" ] && break
-        sleep 0.05
-    done
-    [ -s "$out" ] || fail "no pseudo-terminal from $*: $(cat "$out.err")"
-    printf -v "$var" '%s' "$(head -n1 "$out")"
-}
 stamped() { grep -Eq "^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}- $1\$" "$2"; }
 
 file="$work/Plant.zavproj"
