@@ -34,6 +34,11 @@ bool CliProject::save()
     return true;
 }
 
+ZAVGateway* CliProject::openGateway(const std::string& path, const std::string& name)
+{
+    return open(path) ? gateway(name) : nullptr;
+}
+
 ZAVGateway* CliProject::gateway(const std::string& name)
 {
     const std::string wanted = utf8ToCp1252(name);

@@ -31,6 +31,9 @@ public:
 
     // A gateway by name; prints an error and returns none when there is none.
     [[nodiscard]] ZAVGateway* gateway(const std::string& name);
+    // Opens the file and finds the gateway in it; prints the error and returns none when either
+    // fails.
+    [[nodiscard]] ZAVGateway* openGateway(const std::string& path, const std::string& name);
     // A node of the tree: "GATEWAY" or "GATEWAY/MODULE".
     [[nodiscard]] Node* node(const std::string& name);
     // Points of a gateway named by their labels in its Imports list ("Base:VIN").

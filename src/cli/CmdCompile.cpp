@@ -26,10 +26,7 @@ struct CompileOptions {
 int runCompile(const CompileOptions& o, CommandIo io)
 {
     CliProject project(io, o.verbose);
-    if (!project.open(o.path)) {
-        return exitFailed;
-    }
-    ZAVGateway* gateway = project.gateway(*o.gateway);
+    ZAVGateway* gateway = project.openGateway(o.path, *o.gateway);
     if (gateway == nullptr) {
         return exitFailed;
     }

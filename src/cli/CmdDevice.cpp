@@ -56,10 +56,7 @@ struct UpdateOptions {
 int runUpdate(const UpdateOptions& o, CommandIo io)
 {
     CliProject project(io, o.port.verbose);
-    if (!project.open(o.path)) {
-        return exitFailed;
-    }
-    ZAVGateway* gateway = project.gateway(*o.gateway);
+    ZAVGateway* gateway = project.openGateway(o.path, *o.gateway);
     if (gateway == nullptr) {
         return exitFailed;
     }
@@ -156,10 +153,7 @@ struct ReadKeyOptions {
 int runReadKey(const ReadKeyOptions& o, CommandIo io)
 {
     CliProject project(io, o.port.verbose);
-    if (!project.open(o.path)) {
-        return exitFailed;
-    }
-    ZAVGateway* gateway = project.gateway(*o.gateway);
+    ZAVGateway* gateway = project.openGateway(o.path, *o.gateway);
     if (gateway == nullptr) {
         return exitFailed;
     }

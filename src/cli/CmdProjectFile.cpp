@@ -31,10 +31,7 @@ struct StoreFileOptions {
 int runStoreFile(const StoreFileOptions& o, CommandIo io)
 {
     CliProject project(io, o.port.verbose);
-    if (!project.open(o.path)) {
-        return exitFailed;
-    }
-    ZAVGateway* gateway = project.gateway(*o.gateway);
+    ZAVGateway* gateway = project.openGateway(o.path, *o.gateway);
     if (gateway == nullptr) {
         return exitFailed;
     }

@@ -28,13 +28,6 @@ void PrintTo(const KeyCase& c, std::ostream* os)
     *os << c.name;
 }
 
-sim::FaultOptions dropping(uint8_t command)
-{
-    sim::FaultOptions f;
-    f.drop = {command};
-    return f;
-}
-
 const KeyCase KEY_CASES[] = {
     {.name = "KeyRead",
      .deviceKey = 0xCAFEF00D,

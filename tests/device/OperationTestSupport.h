@@ -74,6 +74,21 @@ inline device::LinkTimings quickTimings()
     return t;
 }
 
+// A simulator that leaves every request with the code unanswered, or refuses it.
+inline sim::FaultOptions dropping(uint8_t command)
+{
+    sim::FaultOptions f;
+    f.drop = {command};
+    return f;
+}
+
+inline sim::FaultOptions naking(uint8_t command)
+{
+    sim::FaultOptions f;
+    f.nak = {command};
+    return f;
+}
+
 class OperationBench {
 public:
     static constexpr const char* GATEWAY = "North";

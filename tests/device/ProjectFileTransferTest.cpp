@@ -46,20 +46,6 @@ void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-sim::FaultOptions dropping(uint8_t command)
-{
-    sim::FaultOptions f;
-    f.drop = {command};
-    return f;
-}
-
-sim::FaultOptions naking(uint8_t command)
-{
-    sim::FaultOptions f;
-    f.nak = {command};
-    return f;
-}
-
 // Store ---------------------------------------------------------------------------------------
 
 struct StoreCase {

@@ -82,13 +82,6 @@ std::string configurationDifference(const ConfigImage& device, const ConfigImage
     return {};
 }
 
-sim::FaultOptions dropping(uint8_t command)
-{
-    sim::FaultOptions f;
-    f.drop = {command};
-    return f;
-}
-
 sim::FaultOptions droppingBlock(uint16_t type)
 {
     sim::FaultOptions f;
