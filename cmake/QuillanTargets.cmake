@@ -38,6 +38,7 @@ function(quillan_test name)
     target_compile_definitions(${name} PRIVATE
         QUILLAN_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
     include(GoogleTest)
-    gtest_discover_tests(${name} PROPERTIES LABELS "${T_LABELS}"
+    # Plain names: a parameter printed as bytes would put addresses into the test names.
+    gtest_discover_tests(${name} NO_PRETTY_VALUES PROPERTIES LABELS "${T_LABELS}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen" DISCOVERY_TIMEOUT 60)
 endfunction()
