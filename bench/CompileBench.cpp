@@ -13,18 +13,9 @@ using namespace quillan;
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    void message(MessageIcon, const std::string&, const std::string&) override {}
-    MessageAnswer ask(MessageIcon, const std::string&, const std::string&, MessageButtons) override
-    {
-        return MessageAnswer::cancel;
-    }
-};
-
 struct FullGateway {
     NullNotificationSink sink;
-    NoPrompts prompts;
+    NullPrompts prompts;
     TarnDoc doc{sink, prompts};
     ZAVGateway* gateway = nullptr;
 

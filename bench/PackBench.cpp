@@ -20,22 +20,13 @@ using namespace quillan::device;
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    void message(MessageIcon, const std::string&, const std::string&) override {}
-    MessageAnswer ask(MessageIcon, const std::string&, const std::string&, MessageButtons) override
-    {
-        return MessageAnswer::cancel;
-    }
-};
-
 constexpr size_t PROJECT_TARGET_BYTES = 1'000'000;
 constexpr int POINTS_PER_GATEWAY = 400;
 
 std::vector<uint8_t> megabyteProject()
 {
     NullNotificationSink sink;
-    NoPrompts prompts;
+    NullPrompts prompts;
     TarnDoc doc{sink, prompts};
     doc.newProject({"Bench", "/tmp/", band900, 5, 10, NewGatewayValues{}});
     ZAVGateway* previous = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());

@@ -29,18 +29,9 @@ namespace {
 constexpr double FIXED_WAITS_S = 0.200 + 0.250;
 constexpr int TURNAROUND_MS = 20;
 
-class NoPrompts final : public UserPrompts {
-public:
-    void message(MessageIcon, const std::string&, const std::string&) override {}
-    MessageAnswer ask(MessageIcon, const std::string&, const std::string&, MessageButtons) override
-    {
-        return MessageAnswer::cancel;
-    }
-};
-
 struct FullGateway {
     NullNotificationSink sink;
-    NoPrompts prompts;
+    NullPrompts prompts;
     TarnDoc doc{sink, prompts};
     UpdateRequest request;
 
@@ -86,7 +77,7 @@ void runUpdate(benchmark::State& state, int turnaroundMs)
         PacedLink port(line);
         (void)port.open(SIMULATOR_PORT_NAME);
         NullNotificationSink sink;
-        NoPrompts prompts;
+        NullPrompts prompts;
         size_t bytesOnWire = 0;
         exchanges = 0;
         DeviceServices services{port, sink, prompts, nullptr, {}};

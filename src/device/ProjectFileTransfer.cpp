@@ -29,17 +29,6 @@ int storeFailed(GatewayLink& link, int code)
     return code;
 }
 
-// The temporary document reads a file nobody is shown: it has nothing to ask or tell.
-class SilentPrompts final : public UserPrompts {
-public:
-    void message(MessageIcon, const std::string&, const std::string&) override {}
-    MessageAnswer ask(MessageIcon, const std::string&, const std::string&,
-                      MessageButtons buttons) override
-    {
-        return safeAnswer(buttons);
-    }
-};
-
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -124,7 +113,7 @@ std::string storedProjectName(const std::vector<uint8_t>& projectFile,
     std::error_code error;
     if (std::filesystem::file_size(temporary, error) > 0 && !error) {
         NullNotificationSink notifications;
-        SilentPrompts prompts;
+        NullPrompts prompts;
         TarnDoc document(notifications, prompts);
         document.setSkipPathFixup(true);
         if (document.openDocument(temporary.string()).ok && document.root() != nullptr) {
