@@ -133,6 +133,7 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     addDeviceCommands(app, table);
     addFlashCommand(app, table);
     addProjectFileCommands(app, table);
+    addModbusCommands(app, table);
     addHelpCommand(app, table);
     setHelpWords(app, "COMMAND", "Commands");
     app.footer("Every command and edit action takes -h/--help ('quillan-cli help edit map').\n"

@@ -48,6 +48,8 @@ void addPortsCommand(CLI::App& app, CommandTable& table);
 void addDeviceCommands(CLI::App& app, CommandTable& table);
 void addFlashCommand(CLI::App& app, CommandTable& table);
 void addProjectFileCommands(CLI::App& app, CommandTable& table);
+// modbus read, write and poll.
+void addModbusCommands(CLI::App& app, CommandTable& table);
 
 // Calls the commands of a command by word in its help ("COMMAND", "ACTION") and lists them
 // under the heading; once they are added.

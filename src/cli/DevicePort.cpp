@@ -6,6 +6,7 @@
 #include "settings/ProjectSettings.h"
 
 #include <ostream>
+#include <type_traits>
 
 namespace quillan::cli {
 
@@ -38,6 +39,33 @@ std::string rememberedProjectFolder()
         store.close();
     }
     return folder;
+}
+
+std::optional<device::LineSettings> configPortSettings(std::ostream& err)
+{
+    device::LineSettings settings = device::DEVICE_LINE_SETTINGS;
+    platform::QtSettingsStore store;
+    if (store.open().ok()) {
+        const auto number = [&](std::string_view name, auto& field) {
+            if (const auto value = store.readNumber(name); value && *value >= 0) {
+                field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
+            }
+        };
+        number(ProjectSettings::kConfigBaudRate, settings.baudRate);
+        number(ProjectSettings::kConfigDataBits, settings.dataBits);
+        number(ProjectSettings::kConfigParity, settings.parity);
+        number(ProjectSettings::kConfigStopBits, settings.stopBits);
+        store.close();
+    }
+    if (!device::isValidLineSettings(settings)) {
+        err << "quillan-cli: the configuration port settings cannot be used (baud rate "
+            << settings.baudRate << ", " << unsigned{settings.dataBits} << " data bits, parity "
+            << unsigned{settings.parity} << ", stop bits " << unsigned{settings.stopBits}
+            << ") in the settings configBaudRate, configDataBits, configParity and "
+               "configStopBits\n";
+        return std::nullopt;
+    }
+    return settings;
 }
 
 std::optional<DevicePort> openDevicePort(const std::optional<std::string>& port,

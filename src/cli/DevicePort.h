@@ -27,6 +27,11 @@ struct PortChoices {
 // The remembered project folder of the user's settings, read only; empty when none.
 [[nodiscard]] std::string rememberedProjectFolder();
 
+// The configuration port's line settings from the user's settings, read only: what the
+// gateway's Modbus slave answers at. 57600 8N1 where a setting is absent; none, with the
+// reason on err, when a stored setting cannot be used.
+[[nodiscard]] std::optional<device::LineSettings> configPortSettings(std::ostream& err);
+
 // Opens --port when given ("sim" is the in-process simulated gateway, anything else a serial
 // device or pseudo-terminal), else the override, else the detected gateway. None, with the
 // reason on err, when there is no port to use or it does not open.

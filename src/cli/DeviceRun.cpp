@@ -4,6 +4,7 @@
 #include "device/GatewayLink.h"
 #include "device/ZAVSession.h"
 #include "platform/QtLinkFactory.h"
+#include "sim/SimulatorLink.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
@@ -40,6 +41,11 @@ DeviceRun::DeviceRun(CommandIo io, const PortOptions& options)
 }
 
 DeviceRun::~DeviceRun() = default;
+
+void DeviceRun::simulateGateway(sim::SimulatorOptions options)
+{
+    (void)sim::addSimulatorPort(m_factory, std::move(options));
+}
 
 bool DeviceRun::openPort()
 {

@@ -24,6 +24,10 @@ namespace quillan::device {
 class ZAVSession;
 }
 
+namespace quillan::sim {
+struct SimulatorOptions;
+}
+
 namespace quillan::cli {
 
 // The name a gateway reached without a project goes by in its result lines.
@@ -47,6 +51,8 @@ public:
     DeviceRun(const DeviceRun&) = delete;
     DeviceRun& operator=(const DeviceRun&) = delete;
 
+    // The gateway the port "sim" reaches; before openPort.
+    void simulateGateway(sim::SimulatorOptions options);
     [[nodiscard]] bool openPort();
     // Only after openPort succeeded.
     [[nodiscard]] device::DeviceServices services();

@@ -163,11 +163,12 @@ std::optional<uint16_t> rowRegister(const ListRow& row)
     return static_cast<uint16_t>(entry->startRegister + (isRefreshRow(row) ? 1 : 0));
 }
 
-void showReadReply(std::span<const uint8_t> request, std::span<const uint8_t> reply,
-                   std::span<ListRow* const> selected)
+std::vector<RegisterValue> readReplyValues(std::span<const uint8_t> request,
+                                           std::span<const uint8_t> reply)
 {
+    std::vector<RegisterValue> values;
     if (request.size() < 6 || reply.size() < kReadReplyHeader) {
-        return;
+        return values;
     }
     const uint16_t first = be16(request, 2);
     const uint16_t count = be16(request, 4);
@@ -176,30 +177,41 @@ void showReadReply(std::span<const uint8_t> request, std::span<const uint8_t> re
     size_t at = kReadReplyHeader;
     for (unsigned k = 0; k < count; ++k) {
         const unsigned reg = unsigned{first} + k;
-        if (reg > 0xFFFF) {
-            return;
-        }
         const bool isFloat = reg > LAST_INTEGER_REGISTER;
         const size_t width = isFloat ? 4 : 2;
-        if (at + width > dataEnd) {
-            return;
+        if (reg > 0xFFFF || at + width > dataEnd) {
+            break;
         }
-        const std::string text =
-            isFloat ? floatValueText(beFloat(reply, at)) : integerValueText(be16(reply, at));
+        values.push_back({static_cast<uint16_t>(reg), isFloat ? floatValueText(beFloat(reply, at))
+                                                              : integerValueText(be16(reply, at))});
         at += width;
-        placeValue(static_cast<uint16_t>(reg), text, selected);
     }
+    return values;
+}
+
+void showReadReply(std::span<const uint8_t> request, std::span<const uint8_t> reply,
+                   std::span<ListRow* const> selected)
+{
+    for (const RegisterValue& value : readReplyValues(request, reply)) {
+        placeValue(value.reg, value.text, selected);
+    }
+}
+
+std::optional<RegisterValue> writeReplyValue(std::span<const uint8_t> echo, bool floatWrite)
+{
+    if (echo.size() < (floatWrite ? 8U : 6U)) {
+        return std::nullopt;
+    }
+    return RegisterValue{be16(echo, 2), floatWrite ? floatValueText(beFloat(echo, 4))
+                                                   : integerValueText(be16(echo, 4))};
 }
 
 void showWriteReply(std::span<const uint8_t> echo, bool floatWrite,
                     std::span<ListRow* const> selected)
 {
-    if (echo.size() < (floatWrite ? 8U : 6U)) {
-        return;
+    if (const auto value = writeReplyValue(echo, floatWrite)) {
+        placeValue(value->reg, value->text, selected);
     }
-    const std::string text =
-        floatWrite ? floatValueText(beFloat(echo, 4)) : integerValueText(be16(echo, 4));
-    placeValue(be16(echo, 2), text, selected);
 }
 
 std::optional<WriteValue> parseWriteValue(uint16_t reg, std::string_view text)

@@ -84,6 +84,20 @@ struct PollRegister {
 // The register a row of the list polls; none for a row without a map entry.
 [[nodiscard]] std::optional<uint16_t> rowRegister(const ListRow& row);
 
+struct RegisterValue {
+    uint16_t reg = 0;
+    std::string text;
+};
+
+// The registers of a good read reply (request and reply as on the line) with their value
+// texts; only those whose bytes the reply holds.
+[[nodiscard]] std::vector<RegisterValue> readReplyValues(std::span<const uint8_t> request,
+                                                         std::span<const uint8_t> reply);
+
+// The register and value text of a good write's echo; none when it is too short.
+[[nodiscard]] std::optional<RegisterValue> writeReplyValue(std::span<const uint8_t> echo,
+                                                           bool floatWrite);
+
 // Places the values of a good read reply (request and reply as on the line) into the selected
 // rows whose Register column reads their registers: the first such row's entry takes the text
 // as its value text (refresh text on a refresh row), the last such row's Value column shows it.
