@@ -58,7 +58,7 @@ public:
     // Waits until at least count calls are queued and not yet run.
     [[nodiscard]] bool waitForQueued(size_t count, int timeoutMs) const;
 
-private slots:
+private Q_SLOTS:
     void runQueued();
 
 private:

@@ -1,0 +1,98 @@
+#include "shell/CommandActions.h"
+
+#include <QAction>
+#include <QKeySequence>
+
+namespace quillan::shell {
+
+CommandActions::CommandActions(QObject* parent) : QObject(parent)
+{
+    using C = Command;
+    add(C::newProject, "New &Project...")->setShortcut(QKeySequence("Ctrl+N"));
+    add(C::retrieveProjectFile, "From ZAV Gateway");
+    add(C::exportCsv, "Export to .CSV...");
+    add(C::open, "&Open...")->setShortcut(QKeySequence("Ctrl+O"));
+    add(C::save, "&Save")->setShortcut(QKeySequence("Ctrl+S"));
+    add(C::saveAs, "Save &As...");
+    add(C::exit, "E&xit");
+    add(C::removeSharedPoint, "Remove Shared Poin&t")
+        ->setShortcuts({QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")});
+    add(C::copy, "&Copy")->setShortcuts({QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")});
+    add(C::paste, "&Paste")->setShortcuts({QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")});
+    add(C::mapMoveUp, "Move Up");
+    add(C::mapMoveDown, "Move Down");
+    add(C::mapAddRefreshTime, "Add Refresh Time");
+    add(C::mapRemoveRefreshTime, "Remove Refresh Time");
+    add(C::mapDelete, "Delete");
+    add(C::mapPasteInteger, "Paste Integer")->setCheckable(true);
+    add(C::mapPasteFloat, "Paste Float")->setCheckable(true);
+    add(C::mapNewWriteImport, "New Write Import...");
+    add(C::mapModifyWriteImport, "Modify Write Import...");
+    add(C::mapEditStartingRegister, "Edit Starting Register...");
+    add(C::mapPoll, "Poll Modbus Register(s)");
+    add(C::mapWrite, "Write Value to Register");
+    add(C::nodeRename, "Re&name");
+    add(C::nodeEdit, "Edit...");
+    add(C::nodeCopy, "Copy");
+    add(C::nodePaste, "Paste");
+    add(C::nodeUpdateDevice, "Update Device");
+    add(C::nodeConnect, "Connect...");
+    add(C::nodeReadSiteKey, "Read Site Security Key");
+    add(C::nodeSaveFileToGateway, "Save File to Gateway");
+    add(C::nodeDelete, "Delete");
+    add(C::importScaling, "Scaling...");
+    add(C::importPoints, "Import Points");
+    add(C::outputPasteSource, "Paste Output Source");
+    add(C::outputRemoveSource, "Remove Output Source");
+    add(C::outputInterval, "Interval...");
+    add(C::exportInterval, "Interval...");
+    add(C::siteActivate, "Activate");
+    add(C::siteRemove, "Remove");
+    add(C::siteProperties, "Properties...");
+    add(C::options, "Options...");
+    add(C::insertSite, "Site");
+    add(C::insertGateway, "ZAV - Gateway");
+    add(C::insertModbusModule, "Modbus Module");
+    add(C::insertMenu, "Insert");
+    add(C::viewToolbar, "&Toolbar")->setCheckable(true);
+    add(C::viewStatusBar, "&Status Bar")->setCheckable(true);
+    add(C::viewProjectExplorer, "&Project Explorer")->setCheckable(true);
+    add(C::viewOutputWindow, "&Output Window")->setCheckable(true);
+    add(C::about, "&About Quillan...");
+    add(C::productSupport, "Product Support...");
+}
+
+QAction* CommandActions::add(Command command, const QString& text)
+{
+    auto* action = new QAction(text, this);
+    connect(action, &QAction::triggered, this, [this, command] {
+        if (m_run) {
+            m_run(command);
+        }
+    });
+    m_actions.emplace(command, action);
+    return action;
+}
+
+QAction* CommandActions::action(Command command) const
+{
+    return m_actions.at(command);
+}
+
+void CommandActions::setRouter(EnabledQuery enabled, Runner run)
+{
+    m_enabled = std::move(enabled);
+    m_run = std::move(run);
+}
+
+void CommandActions::refreshEnabled()
+{
+    if (!m_enabled) {
+        return;
+    }
+    for (const auto& [command, action] : m_actions) {
+        action->setEnabled(m_enabled(command));
+    }
+}
+
+} // namespace quillan::shell

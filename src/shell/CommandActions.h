@@ -1,0 +1,37 @@
+#pragma once
+
+#include "shell/Command.h"
+
+#include <QObject>
+#include <functional>
+#include <map>
+
+class QAction;
+
+namespace quillan::shell {
+
+// One QAction per command, with its menu text and accelerators, shared by the main menu, the
+// toolbars and the context menus. Triggering an action runs the command through the router;
+// refreshEnabled asks the router which actions are enabled.
+class CommandActions final : public QObject {
+    Q_OBJECT
+public:
+    using EnabledQuery = std::function<bool(Command)>;
+    using Runner = std::function<void(Command)>;
+
+    explicit CommandActions(QObject* parent = nullptr);
+
+    [[nodiscard]] QAction* action(Command command) const;
+    void setRouter(EnabledQuery enabled, Runner run);
+    // Call before a menu shows and at idle time.
+    void refreshEnabled();
+
+private:
+    QAction* add(Command command, const QString& text);
+
+    std::map<Command, QAction*> m_actions;
+    EnabledQuery m_enabled;
+    Runner m_run;
+};
+
+} // namespace quillan::shell

@@ -1,0 +1,73 @@
+#include "shell/MessageBoxPrompts.h"
+
+#include "model/Text.h"
+
+#include <QMessageBox>
+
+namespace quillan::shell {
+
+namespace {
+
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::information:
+        return QMessageBox::Information;
+    case MessageIcon::warning:
+        return QMessageBox::Warning;
+    case MessageIcon::error:
+        return QMessageBox::Critical;
+    case MessageIcon::question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString fromModel(const std::string& text)
+{
+    return QString::fromStdString(cp1252ToUtf8(text));
+}
+
+} // namespace
+
+void MessageBoxPrompts::message(MessageIcon icon, const std::string& caption,
+                                const std::string& text)
+{
+    QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), QMessageBox::Ok,
+                    m_parent);
+    box.exec();
+}
+
+MessageAnswer MessageBoxPrompts::ask(MessageIcon icon, const std::string& caption,
+                                     const std::string& text, MessageButtons buttons)
+{
+    QMessageBox::StandardButtons shown = QMessageBox::Ok;
+    switch (buttons) {
+    case MessageButtons::ok:
+        shown = QMessageBox::Ok;
+        break;
+    case MessageButtons::okCancel:
+        shown = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case MessageButtons::yesNo:
+        shown = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case MessageButtons::yesNoCancel:
+        shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    }
+    QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), shown, m_parent);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageAnswer::ok;
+    case QMessageBox::Yes:
+        return MessageAnswer::yes;
+    case QMessageBox::No:
+        return MessageAnswer::no;
+    default:
+        // Closing the box answers as Escape would.
+        return safeAnswer(buttons);
+    }
+}
+
+} // namespace quillan::shell

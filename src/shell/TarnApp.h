@@ -1,0 +1,90 @@
+#pragma once
+
+#include "device/LinkFactory.h"
+#include "device/SerialLink.h"
+#include "document/TarnDoc.h"
+#include "platform/QtNotificationRelay.h"
+#include "platform/QtPromptRelay.h"
+#include "settings/ProjectSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/VelLogFile.h"
+#include "shell/MessageBoxPrompts.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillan::sim {
+class GatewaySimulator;
+}
+
+namespace quillan::shell {
+
+// How the program was started: quillan [--port PORT|sim] [PROJECT].
+struct AppOptions {
+    std::optional<std::string> port;    // fixed for the run; else override, else detection
+    std::optional<std::string> project; // opened at start instead of showing the start dialog
+};
+
+// The application-wide state every window reaches: the one document, the settings, the
+// windows' notification sink and prompts, the clipboards and flags, the log file and the port
+// the gateway is reached through. User-interface thread only, except the relays.
+class TarnApp final {
+public:
+    TarnApp(SettingsStore& store, AppOptions options);
+    ~TarnApp();
+    TarnApp(const TarnApp&) = delete;
+    TarnApp& operator=(const TarnApp&) = delete;
+
+    [[nodiscard]] const AppOptions& options() const { return m_options; }
+    [[nodiscard]] TarnDoc& document() { return *m_document; }
+    [[nodiscard]] ProjectSettings& settings() { return *m_settings; }
+    // Windows register their handlers here; the document and the operations notify through it.
+    [[nodiscard]] platform::QtNotificationRelay& notifications() { return m_notifications; }
+    // Dialogs on the user-interface thread.
+    [[nodiscard]] MessageBoxPrompts& prompts() { return m_prompts; }
+    // The same dialogs for a worker, which waits for the answer.
+    [[nodiscard]] platform::QtPromptRelay& workerPrompts() { return m_workerPrompts; }
+    [[nodiscard]] VelLogFile& logFile() { return m_logFile; }
+
+    // Element 0 is the node whose points were copied, then the points (held by the document so
+    // that document changes keep it valid).
+    [[nodiscard]] std::vector<Import*>& importClipboard() { return m_document->importClipboard(); }
+    [[nodiscard]] Node* nodeClipboard() const { return m_document->nodeClipboard(); }
+    void setNodeClipboard(Node* node) { m_document->setNodeClipboard(node); }
+
+    // A device connection session is open (the property window's Connect).
+    [[nodiscard]] bool connectionOpen() const { return m_connectionOpen; }
+    void setConnectionOpen(bool open) { m_connectionOpen = open; }
+    // The gateway's port is present and open.
+    [[nodiscard]] bool gatewayAttached() const { return m_link != nullptr; }
+
+    // Makes the links of port names: serial devices, and "sim" for the simulated gateway.
+    [[nodiscard]] device::LinkFactory& linkFactory() { return m_factory; }
+    // The simulated gateway behind the port "sim"; it keeps its state for the whole run.
+    [[nodiscard]] sim::GatewaySimulator& simulator() { return *m_simulator; }
+
+    // The open port of the attached gateway, shared by the debug listener and the device
+    // operations; null while none is attached.
+    [[nodiscard]] device::SerialLink* link() { return m_link.get(); }
+    [[nodiscard]] const std::string& portName() const { return m_portName; }
+    // Opens the port by name (closing any other first); false when it does not open.
+    bool attachPort(const std::string& name);
+    void detachPort();
+
+private:
+    AppOptions m_options;
+    platform::QtNotificationRelay m_notifications;
+    MessageBoxPrompts m_prompts;
+    platform::QtPromptRelay m_workerPrompts{m_prompts};
+    std::unique_ptr<ProjectSettings> m_settings;
+    VelLogFile m_logFile{m_notifications};
+    std::unique_ptr<TarnDoc> m_document;
+    device::LinkFactory m_factory;
+    std::shared_ptr<sim::GatewaySimulator> m_simulator;
+    std::unique_ptr<device::SerialLink> m_link;
+    std::string m_portName;
+    bool m_connectionOpen = false;
+};
+
+} // namespace quillan::shell
