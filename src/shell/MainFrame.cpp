@@ -1,11 +1,14 @@
 #include "shell/MainFrame.h"
 
 #include "shell/CommandActions.h"
+#include "shell/ConnectStatusDlg.h"
 #include "shell/Resources.h"
 #include "shell/TarnApp.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
+
+#include "model/Node.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -48,6 +51,9 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     m_outputDock->setWidget(m_outputWnd);
     addDockWidget(Qt::BottomDockWidgetArea, m_outputDock);
 
+    m_progress = new ConnectStatusDlg(this);
+    m_projectPane->setTarnView(m_tarnView);
+
     createMenus();
     statusBar()->showMessage("Ready");
 
@@ -56,6 +62,8 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     m_app.notifications().setHandler(Receiver::tabbedView, [this](const Notification& n) {
         m_tarnView->handleNotification(n);
     });
+
+    m_app.document().setObserver(this);
 
     m_idle = new QTimer(this);
     connect(m_idle, &QTimer::timeout, m_actions, &CommandActions::refreshEnabled);
@@ -66,6 +74,7 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
 
 MainFrame::~MainFrame()
 {
+    m_app.document().setObserver(nullptr);
     m_app.notifications().setHandler(Receiver::mainWindow, {});
     m_app.notifications().setHandler(Receiver::tabbedView, {});
     m_app.prompts().setParent(nullptr);
@@ -200,8 +209,41 @@ bool MainFrame::runCommand(Command command)
     }
 }
 
+void MainFrame::treeChanged()
+{
+    m_projectPane->rebuild();
+}
+
+void MainFrame::rootChanged()
+{
+    m_tarnView->rootChanged(m_app.document().root());
+}
+
+void MainFrame::nodeDeleted(const Node& node)
+{
+    m_tarnView->nodeDeleted(&node);
+}
+
+void MainFrame::nodeChanged(const Node& node)
+{
+    // A module is announced with its gateway as the container.
+    auto* changed = const_cast<Node*>(&node);
+    const bool isContainer = changed->isProjectRoot() || changed->isGateway();
+    Node* container = isContainer ? changed : changed->getParent();
+    m_tarnView->nodeChanged(container, isContainer ? nullptr : changed);
+}
+
+void MainFrame::openNode(const Node& node, int tab)
+{
+    m_projectPane->openNode(const_cast<Node*>(&node));
+    m_tarnView->setCurrentIndex(tab);
+}
+
 void MainFrame::handleNotification(const Notification& notification)
 {
+    if (m_progress->handle(notification)) {
+        return;
+    }
     switch (notification.code) {
     case MSG_OUTPUT_LINE:
         m_outputWnd->addOutputLine(notification.text);

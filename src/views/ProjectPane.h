@@ -16,6 +16,8 @@ class TarnApp;
 
 namespace quillan::views {
 
+class TarnView;
+
 // The "Project" pane: its toolbar and the tree of the project root, its gateways and their
 // modules. The selected item is what node commands act on; the opened (bold) item is what the
 // tabbed view shows.
@@ -24,6 +26,9 @@ class ProjectPane final : public QWidget, public shell::CommandHandler {
 public:
     explicit ProjectPane(shell::TarnApp& app, QWidget* parent = nullptr);
     ~ProjectPane() override;
+
+    // The tabbed view the tree announces opened and selected nodes to.
+    void setTarnView(TarnView* view) { m_view = view; }
 
     // Re-creates the items from the document, keeping the opened and selected nodes.
     void rebuild();
@@ -39,6 +44,7 @@ public:
 private:
     shell::TarnApp& m_app;
     QTreeView* m_tree = nullptr;
+    TarnView* m_view = nullptr;
 };
 
 } // namespace quillan::views

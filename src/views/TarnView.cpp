@@ -23,6 +23,25 @@ void TarnView::documentReplaced()
     setTabText(0, "Device");
 }
 
+void TarnView::nodeSelected(Node*, Node*) {}
+
+void TarnView::targetSelected(Node*) {}
+
+void TarnView::nodeChanged(Node*, Node*) {}
+
+void TarnView::rootChanged(Node*) {}
+
+void TarnView::nodeDeleted(const Node*) {}
+
+void TarnView::pasteTo(ZAVGateway&, bool) {}
+
+bool TarnView::canImportPointsTo(const Node&) const
+{
+    return false;
+}
+
+void TarnView::importPointsTo(ZAVGateway&) {}
+
 std::optional<bool> TarnView::commandEnabled(shell::Command)
 {
     return std::nullopt;
