@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>

@@ -6,6 +6,7 @@
 #include "views/ListRowModel.h"
 #include "views/PointListView.h"
 
+#include <QHeaderView>
 #include <QTabBar>
 
 namespace quillan::views {

@@ -107,8 +107,11 @@ private Q_SLOTS:
         view.nodeSelected(p.g2, nullptr);
         view.targetSelected(p.g1);
         t.app.importClipboard() = {pointNamed(*p.g1, "VIN")};
-        view.handleNotification({MSG_PASTE_INT_TO});
-        view.handleNotification({MSG_PASTE_FLOAT_TO});
+        Notification paste;
+        paste.code = MSG_PASTE_INT_TO;
+        view.handleNotification(paste);
+        paste.code = MSG_PASTE_FLOAT_TO;
+        view.handleNotification(paste);
         QCOMPARE(p.g1->mapIntegerList().size(), size_t{1});
         QCOMPARE(p.g1->mapFloatList().size(), size_t{1});
         // The Modbus tab still shows Gateway_2's empty map.

@@ -86,11 +86,11 @@ private Q_SLOTS:
             old.write(QByteArray(10000, 'x'));
         }
         views::exportCsv(t.app, nullptr);
+        const QByteArray first = readAll(path);
+        QVERIFY(first.startsWith("Gateway\r\n"));
+        QVERIFY(!first.contains("xxxx"));
         views::exportCsv(t.app, nullptr);
-        const QByteArray csv = readAll(path);
-        QVERIFY(csv.startsWith("Gateway\r\n"));
-        QVERIFY(!csv.contains('x'));
-        QCOMPARE(csv.count("Gateway_2\r\n"), 1);
+        QCOMPARE(readAll(path), first);
     }
 
     void theViewsKeepWhatTheyShow()
@@ -151,7 +151,7 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog != nullptr);
             dialog->selectFile(chosen);
-            dialog->accept();
+            static_cast<QDialog*>(dialog)->accept();
         });
         views::exportCsv(t.app, nullptr);
         QVERIFY(readAll(chosen).startsWith("Gateway\r\n"));
