@@ -29,6 +29,7 @@ ExportIntervalDlg::ExportIntervalDlg(uint32_t seconds, QWidget* parent) : QDialo
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    setMinimumWidth(240); // room for the title
 }
 
 uint32_t ExportIntervalDlg::interval() const

@@ -44,8 +44,8 @@ MapImportsDlg::MapImportsDlg(const std::string& targetName, const std::vector<RF
 
     ListRows rows;
     for (RFImport* point : points) {
-        rows.push_back({{nameOf(point->getGatewayName()), importedPointText(*point)}, -1, point,
-                        true});
+        rows.push_back(
+            {{nameOf(point->getGatewayName()), importedPointText(*point)}, -1, point, true});
     }
     auto* model = new views::ListRowModel({{"Source", 108}, {"Point", 300}}, false);
     m_list = new views::PointListView(model, this);
@@ -92,7 +92,8 @@ MapImportsDlg::MapImportsDlg(const std::string& targetName, const std::vector<RF
 
 void MapImportsDlg::toggled()
 {
-    m_choice = (m_integer->isChecked() ? integerTable : 0) | (m_float->isChecked() ? floatTable : 0);
+    m_choice =
+        (m_integer->isChecked() ? integerTable : 0) | (m_float->isChecked() ? floatTable : 0);
     m_settings.setPasteOptions(m_choice);
 }
 

@@ -17,11 +17,14 @@ public:
     struct Column {
         QString title;
         int width = 100; // initial width in pixels
+        // A text the column is made wide enough for, when the font needs more than width.
+        QString fitText = {};
     };
 
     ListRowModel(std::vector<Column> columns, bool showsImages, QObject* parent = nullptr);
 
     [[nodiscard]] const std::vector<Column>& columns() const { return m_columns; }
+    [[nodiscard]] bool showsImages() const { return m_showsImages; }
 
     // Replaces every row.
     void setRows(ListRows rows);

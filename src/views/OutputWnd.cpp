@@ -125,7 +125,8 @@ void OutputWnd::showListMenu(List list, const QPoint& globalPos)
     QAction* autoScroll = menu.addAction("&Auto Scroll");
     autoScroll->setCheckable(true);
     autoScroll->setChecked(m_autoScroll[list]);
-    connect(autoScroll, &QAction::toggled, this, [this, list](bool on) { setAutoScroll(list, on); });
+    connect(autoScroll, &QAction::toggled, this,
+            [this, list](bool on) { setAutoScroll(list, on); });
     menu.exec(globalPos);
 }
 
@@ -141,8 +142,7 @@ void OutputWnd::pollDebugPort()
     if (result.status != device::ReadStatus::data) {
         return;
     }
-    m_assembler.feed(buffer.data(), result.count,
-                     [this](std::string line) { addDebugLine(line); });
+    m_assembler.feed(buffer.data(), result.count, [this](std::string line) { addDebugLine(line); });
 }
 
 void OutputWnd::suspend()

@@ -37,9 +37,22 @@ PointListView::PointListView(ListRowModel* model, QWidget* parent)
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
+    // The widths suit the small dialog font of the original platform; a larger font still
+    // gets whole titles and the column's longest fixed text.
+    constexpr int padding = 16;
     const auto& columns = model->columns();
     for (size_t c = 0; c < columns.size(); ++c) {
-        setColumnWidth(static_cast<int>(c), columns[c].width);
+        int width = columns[c].width;
+        if (width > 0 && !columns[c].title.isEmpty()) {
+            width = std::max(width,
+                             header->fontMetrics().horizontalAdvance(columns[c].title) + padding);
+        }
+        if (!columns[c].fitText.isEmpty()) {
+            const int image = c == 0 && model->showsImages() ? iconSize().width() + 4 : 0;
+            width = std::max(width,
+                             fontMetrics().horizontalAdvance(columns[c].fitText) + image + padding);
+        }
+        setColumnWidth(static_cast<int>(c), width);
     }
 }
 

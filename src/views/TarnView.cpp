@@ -26,15 +26,25 @@ std::vector<TabLayout> tabLayouts()
     return {
         {"Device", {{"Parameter", 200}, {"Value", 500}}, true},
         {"Imports",
-         {{"Select All", 60}, {"Source", 100}, {"Point", 200}, {"Interval", 80}, {"Scaling", 200}},
+         {{"Select All", 60, "000"},
+          {"Source", 100},
+          {"Point", 200},
+          {"Interval", 80, "On Change"},
+          {"Scaling", 200}},
          true},
-        {"Exports", {{"", 30}, {"Point", 200}, {"Interval", 80}, {"Destination", 100}}, false},
+        {"Exports",
+         {{"", 30, "000"}, {"Point", 200}, {"Interval", 80, "On Change"}, {"Destination", 100}},
+         false},
         {"Outputs",
-         {{"", 30}, {"Output", 200}, {"Interval", 80}, {"Source", 100}, {"Point", 200}},
+         {{"", 30, "000"},
+          {"Output", 200},
+          {"Interval", 80, "On Change"},
+          {"Source", 100},
+          {"Point", 200}},
          false},
         {"Modbus",
          {{"Select All", 60},
-          {"Type", 120},
+          {"Type", 120, "Floating Point (32-bit)"},
           {"Register", 55},
           {"Source", 100},
           {"Point", 200},
@@ -58,8 +68,8 @@ TarnView::TarnView(shell::TarnApp& app, QWidget* parent) : QTabWidget(parent), m
     const auto layouts = tabLayouts();
     for (int tab = deviceTab; tab <= modbusTab; ++tab) {
         const TabLayout& layout = layouts[static_cast<size_t>(tab)];
-        auto* view = new PointListView(
-            new ListRowModel(layout.columns, layout.showsImages, nullptr), this);
+        auto* view =
+            new PointListView(new ListRowModel(layout.columns, layout.showsImages, nullptr), this);
         m_lists[tab] = view;
         addTab(view, layout.title);
         connect(view, &PointListView::contextMenuRequested, this,

@@ -1,11 +1,12 @@
 // The output pane: stamped lines on Build and Debug, the debug listener on the gateway's port,
 // auto-scroll, clearing and trimming, and switching the listener off and on around device work.
 
+#include "views/OutputWnd.h"
+
 #include "device/MemorySerialLink.h"
 #include "settings/MemorySettingsStore.h"
 #include "shell/TarnApp.h"
 #include "views/OutputLineModel.h"
-#include "views/OutputWnd.h"
 
 #include <QAction>
 #include <QFile>

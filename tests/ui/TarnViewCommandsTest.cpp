@@ -190,8 +190,8 @@ private Q_SLOTS:
         // Gateway's lists were refilled: it now exports both points.
         const auto& exports = view.list(TarnView::exportsTab);
         QCOMPARE(exports.rows().rowCount(), 2);
-        QCOMPARE(rowTexts(exports, 1), (QStringList{"002", "MBModule:Level", "On Change",
-                                                    "Gateway_2"}));
+        QCOMPARE(rowTexts(exports, 1),
+                 (QStringList{"002", "MBModule:Level", "On Change", "Gateway_2"}));
     }
 
     void importPointsNeedsAnotherGatewayAndASelection()
@@ -356,9 +356,9 @@ private Q_SLOTS:
         QFETCH(int, tab);
         TestApp t;
         PlantProject p(t.doc);
-        (void)importPoints(*p.g1, *p.g2,
-                           {pointNamed(*p.g1, "VIN"), pointNamed(*p.g1, "Flow"),
-                            pointNamed(*p.g1, "Level")});
+        (void)importPoints(
+            *p.g1, *p.g2,
+            {pointNamed(*p.g1, "VIN"), pointNamed(*p.g1, "Flow"), pointNamed(*p.g1, "Level")});
         TarnView view(t.app);
         view.nodeSelected(p.g1, nullptr);
         view.setCurrentIndex(tab);
@@ -376,8 +376,8 @@ private Q_SLOTS:
             dialog->accept();
         });
         QVERIFY(view.runCommand(command));
-        const auto& entries = tab == TarnView::exportsTab ? p.g1->exports()
-                                                          : *p.module->getModuleOutputs();
+        const auto& entries =
+            tab == TarnView::exportsTab ? p.g1->exports() : *p.module->getModuleOutputs();
         QCOMPARE(entries[0]->interval, 3725u);
         QCOMPARE(entries[2]->interval, 3725u);
         QVERIFY(entries[1]->interval != 3725u);

@@ -1,9 +1,10 @@
 // The tabbed view's lists and bookkeeping: columns, rows, which node is shown, when the lists
 // refill, the scroll position and the limit warnings.
 
+#include "views/TarnView.h"
+
 #include "ViewTestSupport.h"
 #include "document/DocumentObserver.h"
-#include "views/TarnView.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -34,8 +35,8 @@ private Q_SLOTS:
                                  << QStringList{"", "Output", "Interval", "Source", "Point"}
                                  << QList<int>{30, 200, 80, 100, 200};
         QTest::newRow("Modbus") << int(TarnView::modbusTab)
-                                << QStringList{"Select All", "Type", "Register", "Source",
-                                               "Point", "Value", ""}
+                                << QStringList{"Select All", "Type",  "Register", "Source",
+                                               "Point",      "Value", ""}
                                 << QList<int>{60, 120, 55, 100, 200, 100};
     }
 
@@ -52,9 +53,12 @@ private Q_SLOTS:
             QCOMPARE(list.rows().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                      titles[c]);
         }
-        // The last column stretches over what is left, so only the others keep their widths.
+        // The last column stretches over what is left; the others start at their widths, or
+        // wider where this font needs more room for the title.
         for (int c = 0; c + 1 < widths.size(); ++c) {
-            QCOMPARE(list.columnWidth(c), widths[c]);
+            QVERIFY2(list.columnWidth(c) >= widths[c], qPrintable(titles[c]));
+            const int title = list.horizontalHeader()->fontMetrics().horizontalAdvance(titles[c]);
+            QVERIFY2(list.columnWidth(c) >= title, qPrintable(titles[c]));
         }
         QVERIFY(list.showGrid());
         QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectRows);
@@ -78,10 +82,8 @@ private Q_SLOTS:
         // VIN, the module's three inputs, then the point shared from Gateway_2.
         const auto& imports = view.list(TarnView::importsTab);
         QCOMPARE(imports.rows().rowCount(), 5);
-        QCOMPARE(rowTexts(imports, 0),
-                 (QStringList{"001", "Gateway", "Base:VIN", "00:00:01", ""}));
-        QCOMPARE(rowTexts(imports, 1).mid(0, 3),
-                 (QStringList{"002", "Gateway", "MBModule:Flow"}));
+        QCOMPARE(rowTexts(imports, 0), (QStringList{"001", "Gateway", "Base:VIN", "00:00:01", ""}));
+        QCOMPARE(rowTexts(imports, 1).mid(0, 3), (QStringList{"002", "Gateway", "MBModule:Flow"}));
         QCOMPARE(rowTexts(imports, 4).mid(0, 4),
                  (QStringList{"005", "Gateway_2", "Base:VIN", "On Change"}));
         QVERIFY(!imports.rows().index(0, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
@@ -96,6 +98,8 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(modbus, 0).mid(0, 5),
                  (QStringList{"001", "Integer (16-bit)", "3001", "Gateway", "Base:VIN"}));
         QVERIFY(modbus.isColumnHidden(6));
+        QVERIFY(modbus.columnWidth(1) >=
+                modbus.fontMetrics().horizontalAdvance("Floating Point (32-bit)"));
 
         // Gateway_2 sends its VIN to Gateway.
         view.nodeSelected(p.g2, nullptr);
@@ -309,8 +313,9 @@ private Q_SLOTS:
         for (int i = 0; i < 1917; ++i) {
             (void)addNewWriteImport(*p.g1, "W" + std::to_string(i), false);
         }
-        QVERIFY(pasteToModbusMap(*p.g1, {pointNamed(*p.g1, "VIN"), pointNamed(*p.g1, "Flow"),
-                                         pointNamed(*p.g1, "Level"), pointNamed(*p.g1, "Temp")},
+        QVERIFY(pasteToModbusMap(*p.g1,
+                                 {pointNamed(*p.g1, "VIN"), pointNamed(*p.g1, "Flow"),
+                                  pointNamed(*p.g1, "Level"), pointNamed(*p.g1, "Temp")},
                                  true)
                     .empty());
         TarnView view(t.app);
