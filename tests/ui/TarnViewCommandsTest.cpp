@@ -6,8 +6,11 @@
 #include "dialogs/MapImportsDlg.h"
 #include "dialogs/ScaleImportDlg.h"
 #include "model/FileNode.h"
+#include "shell/CommandActions.h"
+#include "shell/MainFrame.h"
 #include "views/TarnView.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QTimeEdit>
@@ -431,6 +434,30 @@ private Q_SLOTS:
         view.nodeSelected(p.g1, nullptr);
         device.selectRows({0});
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(false));
+    }
+
+    void theMainWindowsActionsReachTheActiveTab()
+    {
+        TestApp t;
+        PlantProject p(t.doc);
+        shell::MainFrame frame(t.app);
+        TarnView& view = frame.tarnView();
+        view.nodeSelected(p.g1, nullptr);
+        view.setCurrentIndex(TarnView::importsTab);
+        view.list(TarnView::importsTab).selectRows({2});
+        frame.actions().refreshEnabled();
+        QAction* copy = frame.actions().action(Command::copy);
+        QVERIFY(copy->isEnabled());
+        copy->trigger();
+        QCOMPARE(t.app.importClipboard(), std::vector<Import*>{pointNamed(*p.g1, "Level")});
+
+        view.setCurrentIndex(TarnView::outputsTab);
+        view.list(TarnView::outputsTab).selectRows({1});
+        frame.actions().refreshEnabled();
+        QVERIFY(!copy->isEnabled());
+        frame.actions().action(Command::paste)->trigger();
+        QCOMPARE(rowTexts(view.list(TarnView::outputsTab), 1).mid(3),
+                 (QStringList{"Gateway", "MBModule:Level"}));
     }
 
     void commandsOfOtherTabsAreNotTaken()

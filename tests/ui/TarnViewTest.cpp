@@ -108,6 +108,30 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(exports, 0), (QStringList{"001", "Base:VIN", "On Change", "Gateway"}));
     }
 
+    void headerClickAndCtrlASelectEveryImport()
+    {
+        TestApp t;
+        PlantProject p(t.doc);
+        TarnView view(t.app);
+        view.resize(800, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.nodeSelected(p.g1, nullptr);
+        view.setCurrentIndex(TarnView::importsTab);
+        auto& imports = view.list(TarnView::importsTab);
+        const std::vector<int> all{0, 1, 2, 3};
+
+        QHeaderView* header = imports.horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+        QCOMPARE(imports.selectedRows(), all);
+
+        imports.selectRows({1});
+        imports.setFocus();
+        QTest::keyClick(&imports, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(imports.selectedRows(), all);
+    }
+
     void rootDeviceTabListsTheSites()
     {
         TestApp t;
