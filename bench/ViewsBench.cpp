@@ -71,11 +71,11 @@ views::ListRowModel::Column column(const char* title, int width)
 // Fills one list from the core, keeping the row at the top, and draws it.
 template <class Fill> void fillIntoView(benchmark::State& state, Fill fill, int columns)
 {
-    std::vector<views::ListRowModel::Column> columns;
+    std::vector<views::ListRowModel::Column> modelColumns;
     for (int c = 0; c < columns; ++c) {
-        columns.push_back(column("Column", 100));
+        modelColumns.push_back(column("Column", 100));
     }
-    views::PointListView view(new views::ListRowModel(columns, true));
+    views::PointListView view(new views::ListRowModel(modelColumns, true));
     view.resize(900, 600);
     view.show();
     QApplication::processEvents();
