@@ -4,6 +4,7 @@
 #include "shell/ConnectStatusDlg.h"
 #include "shell/Resources.h"
 #include "shell/TarnApp.h"
+#include "views/DeviceOperations.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -193,6 +194,8 @@ std::optional<bool> MainFrame::commandEnabled(Command command)
     case Command::exit:
     case Command::about:
         return true;
+    case Command::retrieveProjectFile:
+        return m_projectPane->deviceOperations().canRetrieveProjectFile();
     default:
         return std::nullopt;
     }
@@ -203,6 +206,9 @@ bool MainFrame::runCommand(Command command)
     switch (command) {
     case Command::exit:
         close();
+        return true;
+    case Command::retrieveProjectFile:
+        m_projectPane->deviceOperations().retrieveProjectFile();
         return true;
     default:
         return false;
