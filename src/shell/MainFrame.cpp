@@ -260,6 +260,9 @@ void MainFrame::handleNotification(const Notification& notification)
     case MSG_CLEAR_DEBUG:
         m_outputWnd->clearDebug();
         break;
+    case MSG_REFRESH_SELECTION:
+        m_projectPane->reannounceOpened();
+        break;
     default:
         break;
     }

@@ -82,14 +82,37 @@ ProjectTree::ProjectTree(ProjectTreeModel& model, QWidget* parent)
     viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false); // the target item is outlined instead
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setSectionResizeMode(QHeaderView::Interactive);
     header()->setStretchLastSection(false);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &ProjectTree::fitColumn);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, &ProjectTree::fitColumn);
+    connect(this, &QTreeView::expanded, this, &ProjectTree::fitColumn);
+    connect(this, &QTreeView::collapsed, this, &ProjectTree::fitColumn);
 
     auto* delegate = new NodeNameDelegate(this);
     setItemDelegate(delegate);
     connect(delegate, &QAbstractItemDelegate::closeEditor, this,
             [this] { m_model.setRenaming(false); });
     connect(this, &QAbstractItemView::doubleClicked, this, &ProjectTree::openRequested);
+}
+
+void ProjectTree::fitColumn()
+{
+    if (m_fitting) {
+        return;
+    }
+    m_fitting = true;
+    const int width = std::max(sizeHintForColumn(0), viewport()->width());
+    if (header()->sectionSize(0) != width) {
+        header()->resizeSection(0, width);
+    }
+    m_fitting = false;
+}
+
+void ProjectTree::updateGeometries()
+{
+    QTreeView::updateGeometries();
+    fitColumn();
 }
 
 void ProjectTree::startRename(const QModelIndex& index)

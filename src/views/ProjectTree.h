@@ -40,13 +40,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void updateGeometries() override;
 
 private:
+    // The one column spans the view, or the longest label when that is wider, so that the
+    // selection and the rename box take the whole row.
+    void fitColumn();
     void setDropTarget(const QModelIndex& index);
     [[nodiscard]] QPixmap dragImage(const QModelIndex& index, QRect& area) const;
 
     ProjectTreeModel& m_model;
     QPersistentModelIndex m_dropTarget;
+    bool m_fitting = false;
 };
 
 } // namespace quillan::views

@@ -61,8 +61,9 @@ void ProjectTreeModel::rebuild(const TarnDoc& doc)
             }
         }
     }
-    // The owner opens the item again, if its node is still there.
+    // The owner opens the item again, if its node is still there; a reset ends any edit.
     m_opened = nullptr;
+    m_renaming = false;
     endResetModel();
 }
 
