@@ -38,6 +38,7 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
                          [this](Command c) { routeCommand(c); });
 
     m_tarnView = new views::TarnView(m_app, this);
+    m_tarnView->setCommandActions(m_actions);
     setCentralWidget(m_tarnView);
 
     m_projectPane = new views::ProjectPane(m_app, this);
