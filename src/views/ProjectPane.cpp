@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -319,7 +320,8 @@ void ProjectPane::selectionMoved(const QModelIndex& current)
     if (node != nullptr && (node->isProjectRoot() || node->isGateway()) && m_view != nullptr) {
         m_view->targetSelected(node);
     }
-    m_actions->refreshEnabled();
+    // Later: a rebuild moves the selection while the document is still changing.
+    QTimer::singleShot(0, m_actions, &shell::CommandActions::refreshEnabled);
 }
 
 void ProjectPane::announceChanged(Node* node)

@@ -4,6 +4,7 @@
 #include "ui/ModalAnswers.h"
 #include "ui/ProjectFixture.h"
 #include "views/ProjectTree.h"
+#include "views/TarnView.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -91,6 +92,7 @@ private Q_SLOTS:
     void aProjectWithoutGatewaysIsOneSelectedItem()
     {
         ProjectFixture f;
+        f.frame.tarnView().documentReplaced();
         f.doc().newProject({"Plant", QDir::tempPath().toStdString(), band900, 5, 10, {}});
         f.doc().root()->activeSite()->setSiteName("North");
         f.pane().rebuild();
