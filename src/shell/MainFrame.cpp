@@ -4,6 +4,7 @@
 #include "shell/ConnectStatusDlg.h"
 #include "shell/Resources.h"
 #include "shell/TarnApp.h"
+#include "views/DeviceOperations.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -194,6 +195,8 @@ std::optional<bool> MainFrame::commandEnabled(Command command)
     case Command::exit:
     case Command::about:
         return true;
+    case Command::retrieveProjectFile:
+        return m_projectPane->deviceOperations().canRetrieveProjectFile();
     default:
         return std::nullopt;
     }
@@ -204,6 +207,9 @@ bool MainFrame::runCommand(Command command)
     switch (command) {
     case Command::exit:
         close();
+        return true;
+    case Command::retrieveProjectFile:
+        m_projectPane->deviceOperations().retrieveProjectFile();
         return true;
     default:
         return false;
@@ -254,6 +260,9 @@ void MainFrame::handleNotification(const Notification& notification)
         break;
     case MSG_CLEAR_DEBUG:
         m_outputWnd->clearDebug();
+        break;
+    case MSG_REFRESH_SELECTION:
+        m_projectPane->reannounceOpened();
         break;
     default:
         break;

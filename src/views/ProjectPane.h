@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QMenu;
+class QToolBar;
 class QTreeView;
 
 namespace quillan {
@@ -11,11 +13,16 @@ class Node;
 }
 
 namespace quillan::shell {
+class CommandActions;
+class MainFrame;
 class TarnApp;
-}
+} // namespace quillan::shell
 
 namespace quillan::views {
 
+class DeviceOperations;
+class ProjectTree;
+class ProjectTreeModel;
 class TarnView;
 
 // The "Project" pane: its toolbar and the tree of the project root, its gateways and their
@@ -24,6 +31,7 @@ class TarnView;
 class ProjectPane final : public QWidget, public shell::CommandHandler {
     Q_OBJECT
 public:
+    // Under the main frame the pane shares its command actions; elsewhere it makes its own.
     explicit ProjectPane(shell::TarnApp& app, QWidget* parent = nullptr);
     ~ProjectPane() override;
 
@@ -36,15 +44,40 @@ public:
     void openNode(Node* node);
     [[nodiscard]] Node* selectedNode() const;
     [[nodiscard]] Node* openedNode() const;
-    [[nodiscard]] QTreeView* tree() const { return m_tree; }
+    [[nodiscard]] QTreeView* tree() const;
+    // Tells the tabbed view again about the opened node (the frame's refresh of the selection).
+    void reannounceOpened();
+    // The device commands run from the tree and the File menu's retrieve.
+    [[nodiscard]] DeviceOperations& deviceOperations() { return *m_operations; }
+    // The "Project" popup, with the commands' current enabling.
+    [[nodiscard]] QMenu* contextMenu() const { return m_menu; }
+    [[nodiscard]] QToolBar* toolBar() const { return m_toolBar; }
 
     [[nodiscard]] std::optional<bool> commandEnabled(shell::Command command) override;
     bool runCommand(shell::Command command) override;
 
 private:
+    void createToolBar();
+    void createContextMenu();
+    void openItem(const QModelIndex& index);
+    void selectionMoved(const QModelIndex& current);
+    void announceChanged(Node* node);
+    void deleteSelected();
+    void dropNode(Node* dragged, Node* target);
+    void runFromKey(shell::Command command);
+    [[nodiscard]] bool isCommunicating(const Node& node) const;
+    // A device command may start on the node: a gateway, nothing running, no connection open.
+    [[nodiscard]] bool deviceCommandReady(const Node* node, bool needsPort) const;
+
     shell::TarnApp& m_app;
-    QTreeView* m_tree = nullptr;
+    shell::MainFrame* m_frame = nullptr; // none for a pane on its own
+    shell::CommandActions* m_actions = nullptr;
+    ProjectTreeModel* m_model = nullptr;
+    ProjectTree* m_tree = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QMenu* m_menu = nullptr;
     TarnView* m_view = nullptr;
+    DeviceOperations* m_operations = nullptr;
 };
 
 } // namespace quillan::views

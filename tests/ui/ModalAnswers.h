@@ -1,0 +1,80 @@
+#pragma once
+
+// Answers the modal message boxes and closes the popup menus a window opens in a test: the
+// box or menu runs its own event loop, so the test arranges the answer before it opens.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+namespace quillan::test {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    bool shown = false;
+};
+
+// Clicks the button on the next message box that becomes the active modal widget, and
+// records what the box said.
+inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button)
+{
+    auto seen = std::make_shared<SeenBox>();
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->shown = true;
+        box->button(button)->click();
+    });
+    timer->start();
+    return seen;
+}
+
+struct SeenMenu {
+    QStringList all;     // the entries' texts in order, separators left out
+    QStringList enabled; // those of them that were enabled
+    bool shown = false;
+};
+
+// Closes the next popup menu that shows, recording which of its entries were enabled.
+inline std::shared_ptr<SeenMenu> closeNextMenu()
+{
+    auto seen = std::make_shared<SeenMenu>();
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) {
+                continue;
+            }
+            seen->all << action->text();
+            if (action->isEnabled()) {
+                seen->enabled << action->text();
+            }
+        }
+        seen->shown = true;
+        menu->close();
+    });
+    timer->start();
+    return seen;
+}
+
+} // namespace quillan::test
