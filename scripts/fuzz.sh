@@ -11,6 +11,7 @@
 #   session_read      the device session's connect and read against replies from the input
 #   unpack            a packed project file from a device unpacked, packed and unpacked again
 #   hex_loader        a firmware file (Intel HEX) loaded into flash chunks
+#   modbus_reply      the Modbus master's reply reader against replies from the input
 # Seeds and dictionaries are in tests/fuzz/; the corpus grows in the build folder.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -26,10 +27,10 @@ if [ $# -gt 0 ]; then
 fi
 case "$target" in
 project_file | frame_receiver | block_data | request_receiver | state_file) ;;
-update_device | session_read | unpack | hex_loader) ;;
+update_device | session_read | unpack | hex_loader | modbus_reply) ;;
 *)
     echo "unknown fuzz target '$target'" >&2
-    sed -n '5,13p' "$0" >&2
+    sed -n '5,14p' "$0" >&2
     exit 2
     ;;
 esac
@@ -65,6 +66,8 @@ else
     unpack) options+=(-max_len=8192) ;;
     # Room for a few chunks' worth of the longest records (521 characters a line).
     hex_loader) options+=(-max_len=16384) ;;
+    # The longest reply (256 bytes) with room for the request, the read sizes and noise.
+    modbus_reply) options+=(-max_len=1024) ;;
     esac
     if [ -f "$top/tests/fuzz/$target.dict" ]; then
         options+=(-dict="$top/tests/fuzz/$target.dict")

@@ -36,24 +36,57 @@ VelLogFile::VelLogFile(NotificationSink& sink, Clock clock)
 
 VelLogFile::~VelLogFile()
 {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    if (m_syncer.joinable()) {
+        m_syncer.join();
+    }
     if (m_file) {
+        m_file->flush();
         m_file->close();
+    }
+}
+
+void VelLogFile::syncLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_unsynced || m_stopping; });
+        if (!m_unsynced) {
+            return;
+        }
+        m_unsynced = false;
+        const std::shared_ptr<VelFile> file = m_file;
+        lock.unlock();
+        // Lines written meanwhile reach the system at once and wait for the next pass.
+        if (file) {
+            file->flush();
+        }
+        lock.lock();
     }
 }
 
 void VelLogFile::openLog(const std::string& path)
 {
     bool opened = false;
+    std::shared_ptr<VelFile> previous;
     {
         const std::lock_guard lock(m_mutex);
-        if (m_file) {
-            m_file->close();
-            m_file.reset();
-        }
-        auto file = std::make_unique<VelFile>();
+        previous = std::move(m_file);
+        auto file = std::make_shared<VelFile>();
         opened = file->open(path, kLogMode);
         file->seek(0, VelFile::SeekOrigin::end);
         m_file = std::move(file);
+        if (!m_syncer.joinable()) {
+            m_syncer = std::thread([this] { syncLoop(); });
+        }
+    }
+    // The last owner closes it: the sync thread may be syncing it right now.
+    if (previous) {
+        previous->flush();
     }
     // Told outside the lock: a sink that delivers at once may well write to this log.
     if (!opened) {
@@ -72,7 +105,8 @@ void VelLogFile::writeLine(const std::string& text)
     }
     const std::string line = formatLine(time, text);
     m_file->write(line.data(), line.size());
-    m_file->flush();
+    m_unsynced = true;
+    m_wake.notify_one();
 }
 
 bool VelLogFile::isOpen() const

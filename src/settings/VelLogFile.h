@@ -4,8 +4,10 @@
 
 #include <functional>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace quillan {
 
@@ -18,9 +20,11 @@ struct LogTime {
     int millisecond = 0;
 };
 
-// The log file: one time-stamped line per call, appended and flushed at once so nothing is
-// lost when the program stops. Lines may come from a device worker as well as from the
-// user-interface thread.
+// The log file: one time-stamped line per call, handed to the system at once so nothing is
+// lost when the program stops, and forced to the disk by a thread of its own soon after. A
+// flood of debug lines then costs one disk sync per burst instead of one per line, and the
+// window that writes them never waits for the disk. Lines may come from a device worker as
+// well as from the user-interface thread.
 class VelLogFile final {
 public:
     using Clock = std::function<LogTime()>;
@@ -46,10 +50,17 @@ public:
     [[nodiscard]] static std::string formatOutputLine(const LogTime& time, const std::string& text);
 
 private:
+    void syncLoop();
+
     NotificationSink& m_sink;
     Clock m_clock;
     mutable std::mutex m_mutex;
-    std::unique_ptr<VelFile> m_file;
+    std::condition_variable m_wake;
+    // Shared with the sync thread, which may still be syncing a log just replaced.
+    std::shared_ptr<VelFile> m_file;
+    bool m_unsynced = false;
+    bool m_stopping = false;
+    std::thread m_syncer;
 };
 
 } // namespace quillan

@@ -1,6 +1,5 @@
 #include "shell/MainFrame.h"
 
-#include "export/CsvExport.h"
 #include "model/Node.h"
 #include "platform/QtPortLister.h"
 #include "platform/QtSettingsStore.h"
@@ -14,6 +13,7 @@
 #include "shell/Resources.h"
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
+#include "views/CsvExportCommand.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -71,6 +71,7 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
                          [this](Command c) { return isCommandChecked(c); });
 
     m_tarnView = new views::TarnView(m_app, this);
+    m_tarnView->setCommandActions(m_actions);
     setCentralWidget(m_tarnView);
     m_tarnView->tabBar()->installEventFilter(this);
 
@@ -403,9 +404,7 @@ bool MainFrame::runCommand(Command command)
         m_message->setText("Retrieve Project File is not available yet.");
         return true;
     case Command::exportCsv:
-        // The views' CSV export command takes over here once it lands:
-        // views::exportCsv(m_app, this); until then the core writes the file and reports it.
-        (void)quillan::exportCsv(m_app.document(), m_app.notifications());
+        views::exportCsv(m_app, this);
         return true;
     case Command::open:
         runOpen();

@@ -51,8 +51,9 @@ public:
     [[nodiscard]] platform::QtPromptRelay& workerPrompts() { return m_workerPrompts; }
     [[nodiscard]] VelLogFile& logFile() { return m_logFile; }
 
-    // Element 0 is the node whose points were copied, then the points (held by the document so
-    // that document changes keep it valid).
+    // The copied points in list order; the node they came from is the gateway that owns them
+    // (views::importClipboardSource). Held by the document so that document changes keep it
+    // valid.
     [[nodiscard]] std::vector<Import*>& importClipboard() { return m_document->importClipboard(); }
     [[nodiscard]] Node* nodeClipboard() const { return m_document->nodeClipboard(); }
     void setNodeClipboard(Node* node) { m_document->setNodeClipboard(node); }

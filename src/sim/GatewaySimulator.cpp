@@ -58,7 +58,8 @@ unsigned tableTotal(const ConfigImage& image, BlockType table)
 
 GatewaySimulator::GatewaySimulator(SimulatorState state, FaultOptions faults)
     : m_state(std::move(state)), m_working(m_state.image), m_faults(std::move(faults)),
-      m_values(m_state.pointValues), m_boot(Clock::now()), m_nextStatus(m_boot + kStatusPeriod)
+      m_boot(Clock::now()), m_values(m_state.pointValues, m_boot),
+      m_nextStatus(m_boot + kStatusPeriod)
 {
     applyRunningConfiguration();
     addEvent(strprintf("ZAV Gateway Module, firmware %s, type %u", m_state.firmwareVersion.c_str(),
@@ -68,14 +69,22 @@ GatewaySimulator::GatewaySimulator(SimulatorState state, FaultOptions faults)
 
 void GatewaySimulator::applyRunningConfiguration()
 {
-    m_modbus = ModbusSlave(m_state.image);
-    m_receiver.setModbusEnabled(m_state.image.port(0).protocol == PortProtocol::modbusSlave &&
-                                m_modbus.slaveId() != 0);
+    m_modbus = ModbusSlave(m_state.image, m_slaveIdOverride);
+    const bool modbusPort =
+        m_slaveIdOverride || m_state.image.port(0).protocol == PortProtocol::modbusSlave;
+    m_receiver.setModbusEnabled(modbusPort && m_modbus.slaveId() != 0);
+}
+
+void GatewaySimulator::setModbusSlaveId(std::optional<uint8_t> slaveId)
+{
+    std::lock_guard lock(m_mutex);
+    m_slaveIdOverride = slaveId;
+    applyRunningConfiguration();
 }
 
 bool GatewaySimulator::debugPort() const
 {
-    return m_state.image.port(0).protocol == PortProtocol::debug;
+    return !m_slaveIdOverride && m_state.image.port(0).protocol == PortProtocol::debug;
 }
 
 std::vector<Reply> GatewaySimulator::receive(const uint8_t* data, size_t count,
@@ -410,10 +419,10 @@ uint64_t GatewaySimulator::framesReceived() const
     return m_frames;
 }
 
-double GatewaySimulator::pointValue(uint16_t point) const
+double GatewaySimulator::pointValue(uint16_t point, Clock::time_point now) const
 {
     std::lock_guard lock(m_mutex);
-    return m_values.value(point);
+    return m_values.value(point, now);
 }
 
 void GatewaySimulator::setPointValue(uint16_t point, double value)

@@ -73,8 +73,13 @@ public:
     // Device frames received with a good check sum.
     [[nodiscard]] uint64_t framesReceived() const;
 
-    [[nodiscard]] double pointValue(uint16_t point) const;
+    // When the gateway started: a point never set drifts with the seconds since then.
+    [[nodiscard]] Clock::time_point bootTime() const { return m_boot; }
+    [[nodiscard]] double pointValue(uint16_t point, Clock::time_point now = Clock::now()) const;
     void setPointValue(uint16_t point, double value);
+    // The CONFIG port answers Modbus as this slave whatever the stored configuration says, also
+    // after a new one is stored, and sends no debug text. With none, the configuration decides.
+    void setModbusSlaveId(std::optional<uint8_t> slaveId);
     void setFaults(const FaultOptions& faults);
     [[nodiscard]] FaultOptions faults() const;
 
@@ -104,12 +109,13 @@ private:
     ConfigImage m_working;
     FaultOptions m_faults;
     RequestReceiver m_receiver;
+    std::optional<uint8_t> m_slaveIdOverride;
     ModbusSlave m_modbus;
+    const Clock::time_point m_boot;
     DataStoreValues m_values;
     bool m_flashing = false;
     uint64_t m_generation = 0;
     uint64_t m_frames = 0;
-    Clock::time_point m_boot;
     std::optional<Clock::time_point> m_lastFrame;
     Clock::time_point m_nextStatus;
     std::deque<std::string> m_events;

@@ -62,12 +62,27 @@ void forEachRecord(const ConfigImage& image, BlockType table, Visit visit)
     }
 }
 
+uint32_t secondsSince(DataStoreValues::Clock::time_point since,
+                      DataStoreValues::Clock::time_point now)
+{
+    if (now <= since) {
+        return 0;
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - since).count();
+    return static_cast<uint32_t>(std::min<int64_t>(seconds, UINT32_MAX));
+}
+
 } // namespace
 
-double DataStoreValues::value(uint16_t point) const
+double DataStoreValues::driftValue(uint16_t point, uint32_t elapsedSeconds)
+{
+    return static_cast<double>((point + elapsedSeconds / kDriftStepSeconds) % kDriftRange);
+}
+
+double DataStoreValues::value(uint16_t point, Clock::time_point now) const
 {
     const auto it = m_values.find(point);
-    return it == m_values.end() ? 0.0 : it->second;
+    return it != m_values.end() ? it->second : driftValue(point, secondsSince(m_start, now));
 }
 
 void DataStoreValues::set(uint16_t point, double value, Clock::time_point now)
@@ -79,12 +94,7 @@ void DataStoreValues::set(uint16_t point, double value, Clock::time_point now)
 uint32_t DataStoreValues::ageSeconds(uint16_t point, Clock::time_point now) const
 {
     const auto it = m_setAt.find(point);
-    const Clock::time_point since = it == m_setAt.end() ? m_start : it->second;
-    if (now <= since) {
-        return 0;
-    }
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::seconds>(now - since).count());
+    return secondsSince(it == m_setAt.end() ? m_start : it->second, now);
 }
 
 void appendModbusCrc(std::vector<uint8_t>& frame)
@@ -94,10 +104,10 @@ void appendModbusCrc(std::vector<uint8_t>& frame)
     frame.push_back(static_cast<uint8_t>(crc >> 8));
 }
 
-ModbusSlave::ModbusSlave(const ConfigImage& image)
+ModbusSlave::ModbusSlave(const ConfigImage& image, std::optional<uint8_t> slaveId)
 {
-    const PortRecord config = image.port(0);
-    m_slaveId = config.slaveId >= 1 && config.slaveId <= 247 ? config.slaveId : 0;
+    const unsigned id = slaveId ? *slaveId : image.port(0).slaveId;
+    m_slaveId = id >= 1 && id <= 247 ? static_cast<uint16_t>(id) : 0;
 
     // The data store points and which of them an import fills.
     std::vector<DataStoreRecord> points;
@@ -166,7 +176,7 @@ std::vector<uint8_t> ModbusSlave::readHolding(const std::vector<uint8_t>& reques
         const Register& reg = it->second;
         const double v = reg.attribute == MapAttribute::timestamp
                              ? static_cast<double>(values.ageSeconds(reg.point, now))
-                             : values.value(reg.point);
+                             : values.value(reg.point, now);
         if (r >= kFirstFloatRegister) {
             putBe32(out, std::bit_cast<uint32_t>(static_cast<float>(v)));
         } else {

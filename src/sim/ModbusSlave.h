@@ -10,25 +10,35 @@
 
 namespace quillan::sim {
 
-// The values of the gateway's data store points, with the time each was last set.
+// The values of the gateway's data store points, with the time each was last set. A point
+// never set follows driftValue, so that a poll shows values that move yet can be worked out.
 class DataStoreValues {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit DataStoreValues(std::map<uint16_t, double> values = {}) : m_values(std::move(values))
+    static constexpr uint32_t kDriftStepSeconds = 5;
+    static constexpr uint32_t kDriftRange = 100;
+
+    explicit DataStoreValues(std::map<uint16_t, double> values = {},
+                             Clock::time_point start = Clock::now())
+        : m_values(std::move(values)), m_start(start)
     {
     }
 
-    [[nodiscard]] double value(uint16_t point) const;
+    // (point + elapsedSeconds / 5) mod 100: one step every five seconds, wrapping 99 to 0.
+    [[nodiscard]] static double driftValue(uint16_t point, uint32_t elapsedSeconds);
+
+    [[nodiscard]] double value(uint16_t point, Clock::time_point now) const;
     void set(uint16_t point, double value, Clock::time_point now);
     // Whole seconds since the point was last set (since start for one never set).
     [[nodiscard]] uint32_t ageSeconds(uint16_t point, Clock::time_point now) const;
+    // The points that were set; the others drift.
     [[nodiscard]] const std::map<uint16_t, double>& values() const { return m_values; }
 
 private:
     std::map<uint16_t, double> m_values;
     std::map<uint16_t, Clock::time_point> m_setAt;
-    Clock::time_point m_start = Clock::now();
+    Clock::time_point m_start;
 };
 
 // The gateway's Modbus slave map read from its configuration image: block 7 gives each
@@ -54,9 +64,9 @@ public:
     };
 
     ModbusSlave() = default;
-    // The slave id is the CONFIG port's (COM1); a configuration whose id is above 247 answers
-    // nothing.
-    explicit ModbusSlave(const ConfigImage& image);
+    // The slave id is the CONFIG port's (COM1) unless slaveId gives one; a configuration whose
+    // id is above 247 answers nothing.
+    explicit ModbusSlave(const ConfigImage& image, std::optional<uint8_t> slaveId = std::nullopt);
 
     [[nodiscard]] uint16_t slaveId() const { return m_slaveId; }
     [[nodiscard]] const std::map<uint16_t, Register>& registers() const { return m_registers; }

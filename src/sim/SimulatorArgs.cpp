@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 namespace quillan::sim {
@@ -30,6 +31,28 @@ std::optional<uint64_t> parseNumber(const std::string& text, uint64_t max)
     char* end = nullptr;
     const unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || end == text.c_str() || *end != '\0' || v > max) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// A decimal number: an optional minus sign, digits, and a fraction after a point.
+std::optional<double> parseDecimal(const std::string& text)
+{
+    const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    const std::string digits = text.substr(start);
+    const size_t point = digits.find('.');
+    const auto allDigits = [](const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string whole = digits.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : digits.substr(point + 1);
+    if (whole.empty() || !allDigits(whole) || !allDigits(fraction) ||
+        (point != std::string::npos && fraction.empty())) {
+        return std::nullopt;
+    }
+    const double v = std::strtod(text.c_str(), nullptr);
+    if (!std::isfinite(v)) {
         return std::nullopt;
     }
     return v;
@@ -69,6 +92,12 @@ std::string simulatorUsage()
            "  --key K             site security key (decimal or 0x hex)\n"
            "                      (--type, --version, --channel and --key override a state file)\n"
            "  --modbus-slave      a new gateway's CONFIG port is a Modbus slave (else debug)\n"
+           "  --slave-id ID       the CONFIG port answers Modbus RTU as slave ID (1 to 247)\n"
+           "                      whatever its stored configuration says, and sends no debug\n"
+           "                      text\n"
+           "  --value POINT=V     data store point POINT holds the decimal number V from the\n"
+           "                      start, over the state file (repeatable); a Modbus write still\n"
+           "                      changes it\n"
            "  --no-line-timing    send replies at once instead of at 57600 baud\n"
            "  --turnaround MS     pause before each reply (default 20)\n"
            "  --nak CMD           answer request CMD with a NAK (repeatable)\n"
@@ -80,7 +109,13 @@ std::string simulatorUsage()
            "  --nak-block TYPE    answer a write of block TYPE with a NAK (repeatable)\n"
            "  --drop-block TYPE   do not answer a write of block TYPE (repeatable)\n"
            "Request codes: " +
-           requestCodeList() + "\n";
+           requestCodeList() +
+           "\n"
+           "A data store point that was never set (by --value, the state file or a Modbus\n"
+           "write) reads (POINT + S / 5) mod 100, S the whole seconds since the simulator\n"
+           "started: point 3 reads 3 for the first 5 seconds, then 4, and so on, 99 going on\n"
+           "to 0. A timestamp register reads the seconds since its point was set, or since\n"
+           "the start.\n";
 }
 
 ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
@@ -121,7 +156,8 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                    flag == "--type" || flag == "--version" || flag == "--channel" ||
                    flag == "--key" || flag == "--turnaround" || flag == "--nak" ||
                    flag == "--drop" || flag == "--bad-crc" || flag == "--delay" ||
-                   flag == "--drop-first" || flag == "--nak-block" || flag == "--drop-block") {
+                   flag == "--drop-first" || flag == "--nak-block" || flag == "--drop-block" ||
+                   flag == "--slave-id" || flag == "--value") {
             const auto v = value();
             if (!v) {
                 return fail(flag + " needs a value");
@@ -169,6 +205,30 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                     return bad("expected milliseconds from 0 to 10000");
                 }
                 args.turnaroundMs = static_cast<int>(*n);
+            } else if (flag == "--slave-id") {
+                const auto n = parseNumber(*v, 247);
+                if (!n || *n == 0) {
+                    return bad("expected a slave id from 1 to 247");
+                }
+                args.slaveId = static_cast<uint8_t>(*n);
+            } else if (flag == "--value") {
+                const size_t eq = v->find('=');
+                if (eq == std::string::npos) {
+                    return bad("expected POINT=V");
+                }
+                const auto point = parseNumber(v->substr(0, eq), ConfigImage::kMaxTableRecords - 1);
+                if (!point) {
+                    return bad(strprintf("expected a data store point from 0 to %u before '='",
+                                         ConfigImage::kMaxTableRecords - 1)
+                                   .c_str());
+                }
+                const auto number = parseDecimal(v->substr(eq + 1));
+                if (!number) {
+                    return bad("expected a decimal number after '=' (as -12 or 3.25)");
+                }
+                if (!args.pointValues.emplace(static_cast<uint16_t>(*point), *number).second) {
+                    return bad("the point is given a value twice");
+                }
             } else if (flag == "--nak-block" || flag == "--drop-block") {
                 const auto type = parseNumber(*v, 0xFFFF);
                 if (!type) {
@@ -231,7 +291,7 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
     return {args, {}};
 }
 
-void applyIdentityArgs(const SimulatorArgs& args, SimulatorState& state)
+void applyStateArgs(const SimulatorArgs& args, SimulatorState& state)
 {
     if (args.deviceType) {
         state.deviceType = *args.deviceType;
@@ -244,6 +304,9 @@ void applyIdentityArgs(const SimulatorArgs& args, SimulatorState& state)
     }
     if (args.key) {
         state.setSiteKey(*args.key);
+    }
+    for (const auto& [point, value] : args.pointValues) {
+        state.pointValues[point] = value;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "sim/SimulatorState.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ struct SimulatorArgs {
     std::optional<uint16_t> channel;
     std::optional<uint32_t> key;
     bool modbusSlave = false; // a new gateway's CONFIG port answers Modbus
+    // The CONFIG port answers Modbus as this slave, whatever its configuration says.
+    std::optional<uint8_t> slaveId;
+    // Data store point -> value, set at start over the state file's.
+    std::map<uint16_t, double> pointValues;
     bool lineTiming = true;
     int turnaroundMs = kDefaultTurnaroundMs;
     FaultOptions faults;
@@ -44,7 +49,7 @@ struct ParsedArgs {
 // The request codes the fault switches accept.
 [[nodiscard]] bool isRequestCode(unsigned code);
 
-// Gives the state the identity, channel and key the command line asks for.
-void applyIdentityArgs(const SimulatorArgs& args, SimulatorState& state);
+// Gives the state the identity, channel, key and point values the command line asks for.
+void applyStateArgs(const SimulatorArgs& args, SimulatorState& state);
 
 } // namespace quillan::sim

@@ -26,7 +26,8 @@ struct SimulatorState {
     uint16_t channel = kDefaultChannel; // the radio channel code CMD_READ_RADIO reports
     std::vector<uint8_t> projectFile;   // as CMD_STORE_PROJECT delivered it
     FirmwareMemory firmware;
-    std::map<uint16_t, double> pointValues; // data store point -> value; absent reads as 0
+    // Data store point -> value, for the points that were set; the others drift with time.
+    std::map<uint16_t, double> pointValues;
 
     // A gateway fresh from the factory: the compiled image of a new gateway; its CONFIG port
     // a Modbus slave when modbusSlave is set, else a debug port.

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "device/DeviceServices.h"
+#include "views/DebugLineAssembler.h"
 
 #include <QWidget>
 #include <string>
 
+class QListView;
 class QTabWidget;
+class QTimer;
 
 namespace quillan::shell {
 class TarnApp;
@@ -13,12 +16,22 @@ class TarnApp;
 
 namespace quillan::views {
 
+class OutputLineModel;
+
 // The "Output" pane: the Build tab with the program's result lines and the Debug tab with its
 // messages and, while the debug output is active, the text the gateway sends on its
 // configuration port. Lines are time-stamped as they arrive.
 class OutputWnd final : public QWidget, public device::DebugOutput {
     Q_OBJECT
 public:
+    enum List { build = 0, debug = 1 };
+
+    // The Debug list keeps at most this many lines; past it the oldest go in a batch.
+    static constexpr int kMaxDebugLines = 1000000;
+    static constexpr int kDebugTrim = 1000;
+    static constexpr int kPollIntervalMs = 100;
+    static constexpr size_t kPollBytes = 256;
+
     explicit OutputWnd(shell::TarnApp& app, QWidget* parent = nullptr);
     ~OutputWnd() override;
 
@@ -29,10 +42,31 @@ public:
 
     void suspend() override;
     void activate() override;
+    [[nodiscard]] bool isActive() const { return m_active; }
+
+    [[nodiscard]] OutputLineModel& lines(List list) const { return *m_models[list]; }
+    [[nodiscard]] QListView& listView(List list) const { return *m_views[list]; }
+    [[nodiscard]] QTabWidget& tabs() const { return *m_tabs; }
+    // While on, each new line scrolls its list to the end.
+    [[nodiscard]] bool autoScroll(List list) const { return m_autoScroll[list]; }
+    void setAutoScroll(List list, bool on);
+    // One look at the port, as the timer takes every 100 ms while the output is active.
+    void pollDebugPort();
 
 private:
+    void addLine(List list, const std::string& text);
+    void showListMenu(List list, const QPoint& globalPos);
+
     shell::TarnApp& m_app;
     QTabWidget* m_tabs = nullptr;
+    OutputLineModel* m_models[2] = {};
+    QListView* m_views[2] = {};
+    bool m_autoScroll[2] = {true, true};
+    // Scrolling to the end waits for the event loop, so a burst of lines lays out once.
+    QTimer* m_scrollLater[2] = {};
+    QTimer* m_poll = nullptr;
+    bool m_active = true;
+    DebugLineAssembler m_assembler;
 };
 
 } // namespace quillan::views

@@ -4,25 +4,42 @@
 #include "shell/Command.h"
 
 #include <QTabWidget>
+#include <vector>
+
+class QAction;
+class QMenu;
 
 namespace quillan {
+class Export;
+class Import;
 class Node;
 class ZAVGateway;
 } // namespace quillan
 
 namespace quillan::shell {
+class CommandActions;
 class TarnApp;
-}
+} // namespace quillan::shell
 
 namespace quillan::views {
 
+class PointListView;
+
 // The central view: the Device, Imports, Exports, Outputs and Modbus tabs, all showing the node
 // opened in the project tree. The active tab takes the list commands.
+//
+// The import clipboard (TarnApp::importClipboard) holds the copied points in list order; the
+// node they were copied from is the gateway that owns them (importClipboardSource).
 class TarnView final : public QTabWidget, public shell::CommandHandler {
     Q_OBJECT
 public:
+    enum Tab { deviceTab = 0, importsTab, exportsTab, outputsTab, modbusTab };
+
     explicit TarnView(shell::TarnApp& app, QWidget* parent = nullptr);
     ~TarnView() override;
+
+    // The shared actions the context menus offer; without them the lists have no menus.
+    void setCommandActions(shell::CommandActions* actions) { m_actions = actions; }
 
     // The tabbed view's notifications without node arguments.
     void handleNotification(const Notification& notification);
@@ -50,10 +67,54 @@ public:
     [[nodiscard]] std::optional<bool> commandEnabled(shell::Command command) override;
     bool runCommand(shell::Command command) override;
 
+    [[nodiscard]] PointListView& list(Tab tab) const { return *m_lists[tab]; }
+
 private:
+    void refreshDevice();
+    void refreshLists();
+    void refreshImports();
+    void refreshExports();
+    void refreshOutputs();
+    void refreshModbus();
+    // The list's view node as a gateway, or none.
+    [[nodiscard]] ZAVGateway* viewGateway(Tab tab) const;
+
+    // The objects behind the selected rows of a list, in list order.
+    [[nodiscard]] std::vector<Import*> selectedPoints() const;
+    [[nodiscard]] std::vector<Export*> selectedExports(Tab tab) const;
+
+    [[nodiscard]] std::optional<bool> importsEnabled(shell::Command command) const;
+    bool runImports(shell::Command command);
+    [[nodiscard]] std::optional<bool> exportsEnabled(shell::Command command) const;
+    bool runExports(shell::Command command);
+    [[nodiscard]] std::optional<bool> outputsEnabled(shell::Command command) const;
+    bool runOutputs(shell::Command command);
+    [[nodiscard]] std::optional<bool> siteEnabled(shell::Command command) const;
+    bool runSite(shell::Command command);
+
+    [[nodiscard]] bool canPasteToTable() const;
+    void pasteSelectionToTable(bool isFloat);
+    [[nodiscard]] bool canPasteToMap(const ZAVGateway& gateway) const;
+    void removeSharedPoints();
+    void scaleImport();
+    void editInterval(Tab tab);
+
+    void showListMenu(Tab tab, const QPoint& globalPos);
+    void showEditMenu(const QPoint& globalPos);
+    void addCommand(QMenu& menu, shell::Command command) const;
+
     shell::TarnApp& m_app;
     Node* m_shown = nullptr;
     Node* m_target = nullptr;
+    PointListView* m_lists[5] = {};
+    shell::CommandActions* m_actions = nullptr;
+    QAction* m_pasteToInteger = nullptr;
+    QAction* m_pasteToFloat = nullptr;
+    // The Modbus tab's paste goes to the floating-point table until "Paste Integer".
+    bool m_pasteFloat = true;
 };
+
+// The gateway the import clipboard's points were copied from; none when it is empty.
+[[nodiscard]] Node* importClipboardSource(const std::vector<Import*>& clipboard);
 
 } // namespace quillan::views

@@ -71,6 +71,21 @@ ConfigImage modbusImage()
     return image;
 }
 
+void appendMappedPoints(ConfigImage& image, uint16_t firstRegister, unsigned count,
+                        PointFormat format)
+{
+    int32_t points = static_cast<int32_t>(image.pageCount(BlockType::dataStore, 0));
+    int32_t maps = static_cast<int32_t>(image.pageCount(BlockType::modbusMap, 0));
+    for (unsigned i = 0; i < count; ++i) {
+        const auto point = static_cast<uint16_t>(points);
+        image.write(*image.appendRecord(BlockType::dataStore, points),
+                    DataStoreRecord{0, static_cast<uint16_t>(format)});
+        image.write(*image.appendRecord(BlockType::modbusMap, maps),
+                    MapRecord{point, static_cast<uint16_t>(firstRegister + i), 1,
+                              MapAttribute::value, format});
+    }
+}
+
 std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected)
 {
     const auto a = actual.bytes();

@@ -26,6 +26,12 @@ inline constexpr uint8_t kSlaveId = 7;
 // above.
 [[nodiscard]] ConfigImage modbusImage();
 
+// Adds count data store points of format, filled by no import (so writable), shown in the
+// registers from firstRegister on, one each, after what the image holds (within the first
+// page of each table).
+void appendMappedPoints(ConfigImage& image, uint16_t firstRegister, unsigned count,
+                        PointFormat format);
+
 // Empty when the images agree, else the first byte where they differ.
 [[nodiscard]] std::string firstDifference(const ConfigImage& actual, const ConfigImage& expected);
 

@@ -154,9 +154,10 @@ int main(int argc, char** argv)
     if (!loaded) {
         state = SimulatorState::newGateway(args.modbusSlave);
     }
-    applyIdentityArgs(args, state);
+    applyStateArgs(args, state);
 
     GatewaySimulator gateway(std::move(state), args.faults);
+    gateway.setModbusSlaveId(args.slaveId);
     const auto save = [&]() -> bool {
         if (args.stateFile.empty()) {
             return true;
