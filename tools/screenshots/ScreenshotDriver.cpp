@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDockWidget>
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
@@ -209,6 +210,10 @@ int main(int argc, char* argv[])
     for (int tab = 0; tab < 5; ++tab) {
         if (gateway != nullptr) {
             frame.openNode(*gateway, tab);
+            // The tree announces the node it opens; without the tree, tell the view directly.
+            if (frame.tarnView().shownNode() != gateway) {
+                frame.tarnView().nodeSelected(gateway, nullptr);
+            }
         }
         frame.tarnView().setCurrentIndex(tab);
         settle();
@@ -248,17 +253,21 @@ int main(int argc, char* argv[])
         ok = false;
     }
 
-    // The output window's Debug tab.
-    if (auto* outputTabs = frame.outputWnd().findChild<QTabWidget*>()) {
-        for (int i = 0; i < outputTabs->count(); ++i) {
-            if (outputTabs->tabText(i) == "Debug") {
-                outputTabs->setCurrentIndex(i);
+    // The output window's Build and Debug tabs, the pane made taller to show more lines.
+    frame.resizeDocks({&frame.outputDock()}, {300}, Qt::Vertical);
+    app.notifications().debugLine("Screenshot of the Debug tab");
+    for (const char* tab : {"Build", "Debug"}) {
+        if (auto* outputTabs = frame.outputWnd().findChild<QTabWidget*>()) {
+            for (int i = 0; i < outputTabs->count(); ++i) {
+                if (outputTabs->tabText(i) == tab) {
+                    outputTabs->setCurrentIndex(i);
+                }
             }
         }
+        settle();
+        ok = save(frame.grab(), outDir, QStringLiteral("main-output-%1.png").arg(tab).toLower()) &&
+             ok;
     }
-    app.notifications().debugLine("Screenshot of the Debug tab");
-    settle();
-    ok = save(frame.grab(), outDir, "main-output-debug.png") && ok;
 
     // The dialogs.
     {
