@@ -5,6 +5,7 @@
 #include "shell/Version.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -65,6 +66,18 @@ StartDialog::StartDialog(QWidget* parent) : QDialog(parent)
     connect(m_new, &QToolButton::clicked, this, [this] { choose(Outcome::newProject); });
     connect(m_open, &QToolButton::clicked, this, [this] { choose(Outcome::openProject); });
     m_new->setFocus();
+}
+
+void StartDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Enter chooses the button that has the focus, as it would a push button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QToolButton*>(focusWidget())) {
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void StartDialog::choose(Outcome outcome)

@@ -20,6 +20,9 @@ public:
     [[nodiscard]] QToolButton* newButton() const { return m_new; }
     [[nodiscard]] QToolButton* openButton() const { return m_open; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void choose(Outcome outcome);
 

@@ -53,6 +53,28 @@ private Q_SLOTS:
         QVERIFY(f.prompts.questions.empty());
     }
 
+    void theStartDialogAnswersTheKeyboard_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("Enter") << 0 << int(StartDialog::Outcome::newProject);
+        QTest::newRow("Tab, Enter") << 1 << int(StartDialog::Outcome::openProject);
+    }
+    void theStartDialogAnswersTheKeyboard()
+    {
+        QFETCH(int, tabs);
+        QFETCH(int, outcome);
+        StartDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        for (int i = 0; i < tabs; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(int(dialog.outcome()), outcome);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
     // A named file that cannot be read is reported, and the start dialog is offered instead.
     void aBadCommandLineFileFallsBackToTheStartDialog()
     {

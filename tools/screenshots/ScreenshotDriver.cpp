@@ -20,8 +20,8 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDockWidget>
 #include <QDir>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTabWidget>
