@@ -74,6 +74,11 @@ public:
     [[nodiscard]] virtual std::optional<bool> commandEnabled(Command command) = 0;
     // Runs the command; false when this handler does not take it.
     virtual bool runCommand(Command command) = 0;
+    // Whether a checkable command shows its check mark; none when this handler does not say.
+    [[nodiscard]] virtual std::optional<bool> commandChecked(Command /*command*/)
+    {
+        return std::nullopt;
+    }
 };
 
 } // namespace quillan::shell

@@ -1,5 +1,7 @@
 #include "shell/CommandActions.h"
 
+#include "shell/Icons.h"
+
 #include <QAction>
 #include <QKeySequence>
 
@@ -60,11 +62,39 @@ CommandActions::CommandActions(QObject* parent) : QObject(parent)
     add(C::viewOutputWindow, "&Output Window")->setCheckable(true);
     add(C::about, "&About Quillan...");
     add(C::productSupport, "Product Support...");
+
+    // The status bar's prompt while a menu entry or toolbar button is under the pointer.
+    const std::pair<C, const char*> prompts[] = {
+        {C::newProject, "Create a new project"},
+        {C::retrieveProjectFile, "Retrieve the project file stored on the attached gateway"},
+        {C::exportCsv, "Write every gateway's points to a .CSV file in the project folder"},
+        {C::open, "Open an existing project"},
+        {C::save, "Save the project"},
+        {C::saveAs, "Save the project under a new name"},
+        {C::exit, "Quit the application"},
+        {C::removeSharedPoint, "Remove the selected shared points"},
+        {C::copy, "Copy the selected points"},
+        {C::paste, "Paste the copied points"},
+        {C::nodeUpdateDevice, "Write the gateway's configuration to the device"},
+        {C::nodeConnect, "Read the configuration of the attached device"},
+        {C::nodeReadSiteKey, "Read the site security key of the attached device"},
+        {C::nodeSaveFileToGateway, "Store the project file on the attached gateway"},
+        {C::options, "Change the user options"},
+        {C::viewToolbar, "Show or hide the toolbar"},
+        {C::viewStatusBar, "Show or hide the status bar"},
+        {C::viewProjectExplorer, "Show or hide the project explorer"},
+        {C::viewOutputWindow, "Show or hide the output window"},
+        {C::about, "Program information and version"},
+        {C::productSupport, "Open the product support page in the web browser"},
+    };
+    for (const auto& [command, prompt] : prompts) {
+        m_actions.at(command)->setStatusTip(prompt);
+    }
 }
 
 QAction* CommandActions::add(Command command, const QString& text)
 {
-    auto* action = new QAction(text, this);
+    auto* action = new QAction(commandIcon(command), text, this);
     connect(action, &QAction::triggered, this, [this, command] {
         if (m_run) {
             m_run(command);
@@ -79,10 +109,11 @@ QAction* CommandActions::action(Command command) const
     return m_actions.at(command);
 }
 
-void CommandActions::setRouter(EnabledQuery enabled, Runner run)
+void CommandActions::setRouter(EnabledQuery enabled, Runner run, CheckedQuery checked)
 {
     m_enabled = std::move(enabled);
     m_run = std::move(run);
+    m_checked = std::move(checked);
 }
 
 void CommandActions::refreshEnabled()
@@ -92,6 +123,11 @@ void CommandActions::refreshEnabled()
     }
     for (const auto& [command, action] : m_actions) {
         action->setEnabled(m_enabled(command));
+        if (action->isCheckable() && m_checked) {
+            if (const auto checked = m_checked(command)) {
+                action->setChecked(*checked);
+            }
+        }
     }
 }
 

@@ -5,24 +5,27 @@
 #include <QObject>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QAction;
 
 namespace quillan::shell {
 
-// One QAction per command, with its menu text and accelerators, shared by the main menu, the
-// toolbars and the context menus. Triggering an action runs the command through the router;
-// refreshEnabled asks the router which actions are enabled.
+// One QAction per command, with its menu text, accelerators, picture and status-bar prompt,
+// shared by the main menu, the toolbars and the context menus. Triggering an action runs the
+// command through the router; refreshEnabled asks the router which actions are enabled and
+// which checkable ones are checked.
 class CommandActions final : public QObject {
     Q_OBJECT
 public:
     using EnabledQuery = std::function<bool(Command)>;
     using Runner = std::function<void(Command)>;
+    using CheckedQuery = std::function<std::optional<bool>(Command)>;
 
     explicit CommandActions(QObject* parent = nullptr);
 
     [[nodiscard]] QAction* action(Command command) const;
-    void setRouter(EnabledQuery enabled, Runner run);
+    void setRouter(EnabledQuery enabled, Runner run, CheckedQuery checked = {});
     // Call before a menu shows and at idle time.
     void refreshEnabled();
 
@@ -32,6 +35,7 @@ private:
     std::map<Command, QAction*> m_actions;
     EnabledQuery m_enabled;
     Runner m_run;
+    CheckedQuery m_checked;
 };
 
 } // namespace quillan::shell

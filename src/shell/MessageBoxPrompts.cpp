@@ -33,14 +33,20 @@ QString fromModel(const std::string& text)
 void MessageBoxPrompts::message(MessageIcon icon, const std::string& caption,
                                 const std::string& text)
 {
-    QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), QMessageBox::Ok,
-                    m_parent);
+    if (m_standIn != nullptr) {
+        m_standIn->message(icon, caption, text);
+        return;
+    }
+    QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), QMessageBox::Ok, m_parent);
     box.exec();
 }
 
 MessageAnswer MessageBoxPrompts::ask(MessageIcon icon, const std::string& caption,
                                      const std::string& text, MessageButtons buttons)
 {
+    if (m_standIn != nullptr) {
+        return m_standIn->ask(icon, caption, text, buttons);
+    }
     QMessageBox::StandardButtons shown = QMessageBox::Ok;
     switch (buttons) {
     case MessageButtons::ok:

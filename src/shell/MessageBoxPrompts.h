@@ -11,6 +11,9 @@ namespace quillan::shell {
 class MessageBoxPrompts final : public UserPrompts {
 public:
     void setParent(QWidget* parent) { m_parent = parent; }
+    // While set, messages and questions go to the stand-in instead of a dialog (tests and
+    // scripted runs); null puts the dialogs back.
+    void setStandIn(UserPrompts* standIn) { m_standIn = standIn; }
 
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override;
     [[nodiscard]] MessageAnswer ask(MessageIcon icon, const std::string& caption,
@@ -18,6 +21,7 @@ public:
 
 private:
     QWidget* m_parent = nullptr;
+    UserPrompts* m_standIn = nullptr;
 };
 
 } // namespace quillan::shell

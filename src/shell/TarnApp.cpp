@@ -6,13 +6,14 @@
 namespace quillan::shell {
 
 TarnApp::TarnApp(SettingsStore& store, AppOptions options)
-    : m_options(std::move(options)), m_settings(std::make_unique<ProjectSettings>(store)),
+    : m_store(store), m_options(std::move(options)),
+      m_settings(std::make_unique<ProjectSettings>(store)),
       m_document(std::make_unique<TarnDoc>(m_notifications, m_prompts))
 {
     m_logFile.openLog(m_settings->configLogFile());
-    m_factory.setSerialPortMaker(
+    m_port.factory().setSerialPortMaker(
         [this] { return std::make_unique<platform::QtSerialLink>(&m_notifications); });
-    m_simulator = sim::addSimulatorPort(m_factory);
+    m_simulator = sim::addSimulatorPort(m_port.factory());
 }
 
 TarnApp::~TarnApp()
@@ -25,23 +26,12 @@ TarnApp::~TarnApp()
 
 bool TarnApp::attachPort(const std::string& name)
 {
-    detachPort();
-    auto link = device::openLinkByName(m_factory, name);
-    if (!link) {
-        return false;
-    }
-    m_link = std::move(link);
-    m_portName = name;
-    return true;
+    return m_port.open(name);
 }
 
 void TarnApp::detachPort()
 {
-    if (m_link) {
-        m_link->close();
-        m_link.reset();
-    }
-    m_portName.clear();
+    m_port.close();
 }
 
 } // namespace quillan::shell

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/LinkFactory.h"
+#include "device/RoutedSerialLink.h"
 #include "device/SerialLink.h"
 #include "document/TarnDoc.h"
 #include "platform/QtNotificationRelay.h"
@@ -10,6 +11,7 @@
 #include "settings/VelLogFile.h"
 #include "shell/MessageBoxPrompts.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +41,8 @@ public:
     [[nodiscard]] const AppOptions& options() const { return m_options; }
     [[nodiscard]] TarnDoc& document() { return *m_document; }
     [[nodiscard]] ProjectSettings& settings() { return *m_settings; }
+    // The store the settings live in; the window placement shares its profile.
+    [[nodiscard]] SettingsStore& settingsStore() { return m_store; }
     // Windows register their handlers here; the document and the operations notify through it.
     [[nodiscard]] platform::QtNotificationRelay& notifications() { return m_notifications; }
     // Dialogs on the user-interface thread.
@@ -54,26 +58,38 @@ public:
     [[nodiscard]] Node* nodeClipboard() const { return m_document->nodeClipboard(); }
     void setNodeClipboard(Node* node) { m_document->setNodeClipboard(node); }
 
-    // A device connection session is open (the property window's Connect).
+    // A device connection session is open (the property window's Connect), or a device
+    // operation runs.
     [[nodiscard]] bool connectionOpen() const { return m_connectionOpen; }
     void setConnectionOpen(bool open) { m_connectionOpen = open; }
     // The gateway's port is present and open.
-    [[nodiscard]] bool gatewayAttached() const { return m_link != nullptr; }
+    [[nodiscard]] bool gatewayAttached() const { return m_port.isOpen(); }
 
     // Makes the links of port names: serial devices, and "sim" for the simulated gateway.
-    [[nodiscard]] device::LinkFactory& linkFactory() { return m_factory; }
+    // A virtual port added here is reached by the next attachPort of its name.
+    [[nodiscard]] device::LinkFactory& linkFactory() { return m_port.factory(); }
     // The simulated gateway behind the port "sim"; it keeps its state for the whole run.
     [[nodiscard]] sim::GatewaySimulator& simulator() { return *m_simulator; }
 
     // The open port of the attached gateway, shared by the debug listener and the device
-    // operations; null while none is attached.
-    [[nodiscard]] device::SerialLink* link() { return m_link.get(); }
-    [[nodiscard]] const std::string& portName() const { return m_portName; }
+    // operations; null while none is attached. The object behind it lives as long as the
+    // application, so a worker that holds it sees its calls fail, not crash, when the
+    // gateway goes away.
+    [[nodiscard]] device::SerialLink* link() { return m_port.isOpen() ? &m_port : nullptr; }
+    // The one port object, open or not; the gateway detection opens and closes it.
+    [[nodiscard]] device::RoutedSerialLink& port() { return m_port; }
+    [[nodiscard]] std::string portName() const { return m_port.portName(); }
     // Opens the port by name (closing any other first); false when it does not open.
     bool attachPort(const std::string& name);
     void detachPort();
 
+    // Someone other than a device operation (which sets connectionOpen) holds the port: the
+    // presence check leaves it alone meanwhile. Any thread.
+    void setPortBusy(bool busy) { m_portBusy = busy; }
+    [[nodiscard]] bool portBusy() const { return m_portBusy || m_connectionOpen; }
+
 private:
+    SettingsStore& m_store;
     AppOptions m_options;
     platform::QtNotificationRelay m_notifications;
     MessageBoxPrompts m_prompts;
@@ -81,11 +97,10 @@ private:
     std::unique_ptr<ProjectSettings> m_settings;
     VelLogFile m_logFile{m_notifications};
     std::unique_ptr<TarnDoc> m_document;
-    device::LinkFactory m_factory;
+    device::RoutedSerialLink m_port{device::LinkFactory{}};
     std::shared_ptr<sim::GatewaySimulator> m_simulator;
-    std::unique_ptr<device::SerialLink> m_link;
-    std::string m_portName;
-    bool m_connectionOpen = false;
+    std::atomic<bool> m_connectionOpen{false};
+    std::atomic<bool> m_portBusy{false};
 };
 
 } // namespace quillan::shell

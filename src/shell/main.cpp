@@ -1,7 +1,9 @@
 // quillan [--port PORT|sim] [PROJECT]
 #include "platform/QtSettingsStore.h"
+#include "shell/DarkTheme.h"
 #include "shell/MainFrame.h"
 #include "shell/TarnApp.h"
+#include "shell/Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,7 +12,8 @@ int main(int argc, char* argv[])
 {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Quillan");
-    QApplication::setApplicationVersion("1.0.0-11");
+    QApplication::setApplicationVersion(quillan::shell::VERSION_NUMBER);
+    quillan::shell::applyDarkTheme(qapp);
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Configures ZAV Gateway Modules and their wireless I/O.");
@@ -35,6 +38,6 @@ int main(int argc, char* argv[])
     quillan::platform::QtSettingsStore store;
     quillan::shell::TarnApp app(store, options);
     quillan::shell::MainFrame frame(app);
-    frame.show();
+    frame.startUp();
     return QApplication::exec();
 }

@@ -1,0 +1,94 @@
+#include "shell/PortWatcher.h"
+
+#include "shell/TarnApp.h"
+
+#include <QTimer>
+#include <limits>
+
+namespace quillan::shell {
+
+namespace {
+
+// Settings the line cannot take are passed on all the same: configure refuses them and the
+// port stays at 9600 8N1, which is what the user sees garbled on the Debug tab.
+template <typename T> T narrow(std::int32_t value)
+{
+    if (value < 0 || static_cast<std::int64_t>(value) > std::numeric_limits<T>::max()) {
+        return std::numeric_limits<T>::max();
+    }
+    return static_cast<T>(value);
+}
+
+device::LineSettings configPortSettings(const ProjectSettings& settings)
+{
+    device::LineSettings line;
+    line.baudRate = narrow<uint32_t>(settings.configBaudRate());
+    line.dataBits = narrow<uint8_t>(settings.configDataBits());
+    line.parity = narrow<uint8_t>(settings.configParity());
+    line.stopBits = narrow<uint8_t>(settings.configStopBits());
+    return line;
+}
+
+} // namespace
+
+PortWatcher::PortWatcher(TarnApp& app, device::PortLister& lister, QObject* parent)
+    : QObject(parent), m_app(app),
+      m_detector(app.port(), lister, app.notifications(), app.prompts())
+{
+    m_detector.setStoreConfigPort([this](const std::string& name) {
+        // The simulator is no port the user could name in the options.
+        if (name != device::SIMULATOR_PORT_NAME) {
+            m_app.settings().setConfigPort(name);
+        }
+    });
+    m_timer = new QTimer(this);
+    m_timer->setInterval(POLL_INTERVAL_MS);
+    connect(m_timer, &QTimer::timeout, this, &PortWatcher::poll);
+}
+
+PortWatcher::~PortWatcher() = default;
+
+std::string PortWatcher::portOverride() const
+{
+    if (m_app.options().port) {
+        return *m_app.options().port;
+    }
+    return m_app.settings().portOverride();
+}
+
+void PortWatcher::syncSettings()
+{
+    m_detector.setPortBusy(m_app.portBusy());
+    m_detector.setConfigPortSettings(configPortSettings(m_app.settings()));
+    const std::string wanted = portOverride();
+    if (wanted != m_override) {
+        m_override = wanted;
+        m_detector.setPortOverride(wanted);
+    }
+}
+
+void PortWatcher::start()
+{
+    syncSettings();
+    m_detector.detectGateway();
+    m_timer->start();
+}
+
+void PortWatcher::stop()
+{
+    m_timer->stop();
+}
+
+void PortWatcher::poll()
+{
+    const std::string before = m_override;
+    syncSettings();
+    if (m_override != before && !m_app.portBusy()) {
+        // The user named another port in the options: try it now, not at the next unplug.
+        m_detector.detectGateway();
+        return;
+    }
+    m_detector.poll();
+}
+
+} // namespace quillan::shell

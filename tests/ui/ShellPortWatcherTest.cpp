@@ -1,0 +1,151 @@
+#include "ShellTestSupport.h"
+#include "device/MemorySerialLink.h"
+#include "shell/PortWatcher.h"
+#include "views/OutputWnd.h"
+
+#include <QtTest>
+
+using namespace quillan;
+using namespace quillan::shell;
+
+namespace {
+
+class FakeLister final : public device::PortLister {
+public:
+    std::vector<device::PortInfo> ports;
+    std::vector<device::PortInfo> listPorts() override { return ports; }
+};
+
+const device::PortInfo kConverter{"ttyUSB7", device::GATEWAY_VENDOR_ID, device::GATEWAY_PRODUCT_ID,
+                                  device::GATEWAY_SERIAL_NUMBER, "USB Serial Port"};
+
+// The application with a gateway's converter that the tests plug in and pull out, and the
+// debug lines that reach the main window.
+struct WatchedApp {
+    explicit WatchedApp(AppOptions options = {}) : app(store, std::move(options))
+    {
+        app.prompts().setStandIn(&prompts);
+        app.linkFactory().addVirtualPort(
+            kConverter.name, [] { return std::make_unique<device::MemorySerialLink>(); });
+        app.notifications().setHandler(Receiver::mainWindow, [this](const Notification& n) {
+            if (n.code == MSG_DEBUG_LINE) {
+                debugLines.push_back(n.text);
+            }
+        });
+    }
+    ~WatchedApp()
+    {
+        app.notifications().setHandler(Receiver::mainWindow, {});
+        app.prompts().setStandIn(nullptr);
+    }
+
+    platform::QtSettingsStore store;
+    test::ScriptedPrompts prompts;
+    TarnApp app;
+    FakeLister lister;
+    PortWatcher watcher{app, lister};
+    std::vector<std::string> debugLines;
+};
+
+} // namespace
+
+class ShellPortWatcherTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { test::clearSettings(); }
+
+    void theConverterIsAttachedWhilePluggedIn()
+    {
+        WatchedApp w;
+        w.watcher.start();
+        QVERIFY(!w.app.gatewayAttached());
+        QVERIFY(w.app.link() == nullptr);
+
+        w.lister.ports = {kConverter};
+        w.watcher.poll();
+        QVERIFY(w.app.gatewayAttached());
+        QCOMPARE(w.app.portName(), kConverter.name);
+        QCOMPARE(w.app.settings().configPort(), kConverter.name);
+
+        w.lister.ports.clear();
+        w.watcher.poll();
+        QVERIFY(!w.app.gatewayAttached());
+        QVERIFY(w.app.link() == nullptr);
+        QCOMPARE(w.debugLines, (std::vector<std::string>{"Connected to ZAV Gateway",
+                                                         "Disconnected from ZAV Gateway"}));
+    }
+
+    // A device operation holds the port: a check meanwhile leaves it open, and the one after
+    // the operation catches up.
+    void aRemovalDuringADeviceOperationWaitsForItsEnd()
+    {
+        WatchedApp w;
+        w.lister.ports = {kConverter};
+        w.watcher.start();
+        QVERIFY(w.app.gatewayAttached());
+        w.app.setConnectionOpen(true);
+        w.lister.ports.clear();
+        w.watcher.poll();
+        QVERIFY(w.app.gatewayAttached());
+
+        w.app.setConnectionOpen(false);
+        w.watcher.poll();
+        QVERIFY(!w.app.gatewayAttached());
+        QCOMPARE(w.debugLines.back(), std::string("Disconnected from ZAV Gateway"));
+    }
+
+    // Which port is used: --port, else the portOverride setting, else the converter.
+    void thePortNamedByTheUserComesFirst_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("attached");
+        QTest::addColumn<QString>("configPort");
+        QTest::newRow("converter") << ""
+                                   << ""
+                                   << "ttyUSB7"
+                                   << "ttyUSB7";
+        QTest::newRow("setting") << ""
+                                 << "sim"
+                                 << "sim"
+                                 << "COM1";
+        QTest::newRow("option over setting") << "sim"
+                                             << "ttyUSB7"
+                                             << "sim"
+                                             << "COM1";
+    }
+    void thePortNamedByTheUserComesFirst()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, setting);
+        QFETCH(QString, attached);
+        QFETCH(QString, configPort);
+        AppOptions options;
+        if (!option.isEmpty()) {
+            options.port = option.toStdString();
+        }
+        WatchedApp w(options);
+        w.app.settings().setPortOverride(setting.toStdString());
+        w.lister.ports = {kConverter};
+        w.watcher.start();
+        QVERIFY(w.app.gatewayAttached());
+        QCOMPARE(QString::fromStdString(w.app.portName()), attached);
+        // The simulator is never remembered as the configuration port.
+        QCOMPARE(QString::fromStdString(w.app.settings().configPort()), configPort);
+    }
+
+    void aMissingNamedPortIsReportedOnce()
+    {
+        AppOptions options;
+        options.port = "ttyGONE";
+        WatchedApp w(options);
+        w.watcher.start();
+        w.watcher.poll();
+        QVERIFY(!w.app.gatewayAttached());
+        QCOMPARE(w.prompts.messages.size(), size_t(1));
+        QCOMPARE(w.prompts.messages[0].caption, std::string("USB Serial Port Error"));
+    }
+};
+
+QTEST_MAIN(ShellPortWatcherTest)
+#include "ShellPortWatcherTest.moc"

@@ -1,0 +1,297 @@
+// quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
+// gateway attached and saves what a user sees as PNG files: the window on each of the five
+// tabs, the progress window during an Update Device, the Debug tab of the output window, and
+// the start, new-project and about dialogs. Give it settings of its own (XDG_CONFIG_HOME).
+#include "device/GatewayLink.h"
+#include "device/UpdateDevice.h"
+#include "gateway/ZAVGateway.h"
+#include "model/Node.h"
+#include "platform/QtSettingsStore.h"
+#include "shell/AboutDlg.h"
+#include "shell/ConnectStatusDlg.h"
+#include "shell/DarkTheme.h"
+#include "shell/Icons.h"
+#include "shell/MainFrame.h"
+#include "shell/NewProjectDialog.h"
+#include "shell/StartDialog.h"
+#include "shell/TarnApp.h"
+#include "views/OutputWnd.h"
+#include "views/TarnView.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+using namespace quillan;
+
+namespace {
+
+constexpr int kWaitMs = 60'000;
+
+// Answers every question of Update Device with Yes: a different radio band or site key on
+// the simulated gateway is to be overwritten.
+class YesPrompts final : public UserPrompts {
+public:
+    void message(MessageIcon, const std::string&, const std::string&) override {}
+    MessageAnswer ask(MessageIcon, const std::string&, const std::string&,
+                      MessageButtons buttons) override
+    {
+        return buttons == MessageButtons::ok || buttons == MessageButtons::okCancel
+                   ? MessageAnswer::ok
+                   : MessageAnswer::yes;
+    }
+};
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = kWaitMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Lets layouts settle and every pending paint happen.
+void settle()
+{
+    QDeadlineTimer deadline(300);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+bool save(const QPixmap& picture, const QString& dir, const QString& name)
+{
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = picture.save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// The main window with a dialog drawn where it stands over it, under a plain title strip in
+// place of the window manager's frame (which a grab leaves out).
+QPixmap withDialog(QWidget& window, QWidget& dialog)
+{
+    constexpr int titleHeight = 26;
+    QPixmap picture = window.grab();
+    QPainter painter(&picture);
+    const QPoint at = dialog.geometry().topLeft() - window.geometry().topLeft();
+    const QRect title(at.x(), at.y() - titleHeight, dialog.width(), titleHeight);
+    painter.fillRect(title.adjusted(-1, 0, 1, 0), QColor("#3a3d42"));
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(title.adjusted(10, 0, 0, 0), Qt::AlignVCenter, dialog.windowTitle());
+    painter.drawPixmap(at, dialog.grab());
+    painter.setPen(QColor("#5a5e66"));
+    painter.drawRect(title.united(QRect(at, dialog.size())).adjusted(-1, 0, 0, 0));
+    return picture;
+}
+
+// Every picture the shell draws, at the sizes it is used and enlarged, on the window colour.
+QPixmap iconSheet()
+{
+    using shell::Command;
+    const std::pair<Command, const char*> commands[] = {
+        {Command::newProject, "New"},
+        {Command::open, "Open"},
+        {Command::save, "Save"},
+        {Command::retrieveProjectFile, "Retrieve"},
+        {Command::exportCsv, "Export CSV"},
+        {Command::removeSharedPoint, "Remove shared"},
+        {Command::copy, "Copy"},
+        {Command::paste, "Paste"},
+        {Command::about, "About"},
+        {Command::nodeUpdateDevice, "Update Device"},
+        {Command::nodeConnect, "Connect"},
+        {Command::nodeReadSiteKey, "Read key"},
+        {Command::nodeSaveFileToGateway, "Store file"},
+        {Command::nodeDelete, "Delete"},
+        {Command::nodeEdit, "Properties"},
+        {Command::nodeRename, "Rename"},
+        {Command::insertMenu, "Insert"},
+        {Command::insertSite, "Site"},
+        {Command::insertGateway, "Gateway"},
+        {Command::insertModbusModule, "Modbus module"},
+        {Command::importPoints, "Import points"},
+        {Command::mapPoll, "Poll"},
+        {Command::mapWrite, "Write"},
+        {Command::options, "Options"},
+        {Command::productSupport, "Support"},
+    };
+    const int rowHeight = 56;
+    const int columns = 3;
+    const int columnWidth = 250;
+    const int rows = (static_cast<int>(std::size(commands)) + columns - 1) / columns;
+    QPixmap sheet(columns * columnWidth, rows * rowHeight + 130);
+    sheet.fill(QApplication::palette().color(QPalette::Window));
+    QPainter p(&sheet);
+    p.setPen(QApplication::palette().color(QPalette::WindowText));
+    for (int i = 0; i < static_cast<int>(std::size(commands)); ++i) {
+        const int x = (i % columns) * columnWidth + 8;
+        const int y = (i / columns) * rowHeight + 4;
+        const QIcon icon = shell::commandIcon(commands[i].first);
+        p.drawPixmap(x, y + 16, icon.pixmap(16, 16));
+        p.drawPixmap(x + 22, y + 12, icon.pixmap(24, 24));
+        p.drawPixmap(x + 52, y, icon.pixmap(48, 48));
+        p.drawText(QRect(x + 106, y, columnWidth - 110, 48), Qt::AlignVCenter,
+                   QString::fromLatin1(commands[i].second));
+    }
+    const int y = rows * rowHeight + 10;
+    int x = 8;
+    for (int image :
+         {shell::TREE_IMAGE_ROOT, shell::TREE_IMAGE_MODBUS_MODULE, shell::TREE_IMAGE_GATEWAY, 1}) {
+        const QPixmap tree = shell::treeImage(image);
+        p.drawPixmap(x, y, tree);
+        p.drawPixmap(x, y + 24, tree.scaled(tree.size() * 3));
+        x += 90;
+    }
+    for (int image = 0; image <= 5; ++image) {
+        const QPixmap row = shell::rowImage(image);
+        p.drawPixmap(x, y, row);
+        p.drawPixmap(x, y + 24, row.scaled(row.size() * 3));
+        x += 60;
+    }
+    p.drawPixmap(x, y, shell::appPicture(96));
+    return sheet;
+}
+
+ZAVGateway* firstGateway(TarnDoc& doc)
+{
+    for (const auto& node : doc.nodes()) {
+        if (auto* gateway = dynamic_cast<ZAVGateway*>(node.get())) {
+            return gateway;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication qapp(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: quillan-screenshots PROJECT OUTDIR\n");
+        return 2;
+    }
+    shell::applyDarkTheme(qapp);
+    const QString outDir = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(outDir);
+
+    platform::QtSettingsStore store;
+    shell::AppOptions options;
+    options.port = "sim";
+    options.project = argv[1];
+    shell::TarnApp app(store, options);
+    YesPrompts yes;
+    app.prompts().setStandIn(&yes);
+    shell::MainFrame frame(app);
+    frame.startUp();
+    frame.setGeometry(40, 40, 1180, 760);
+    settle();
+    if (app.document().root() == nullptr) {
+        std::fprintf(stderr, "quillan-screenshots: %s did not open\n", argv[1]);
+        return 1;
+    }
+    bool ok = true;
+
+    ZAVGateway* gateway = firstGateway(app.document());
+    const char* tabs[] = {"device", "imports", "exports", "outputs", "modbus"};
+    for (int tab = 0; tab < 5; ++tab) {
+        if (gateway != nullptr) {
+            frame.openNode(*gateway, tab);
+            // The tree announces the node it opens; without the tree, tell the view directly.
+            if (frame.tarnView().shownNode() != gateway) {
+                frame.tarnView().nodeSelected(gateway, nullptr);
+            }
+        }
+        frame.tarnView().setCurrentIndex(tab);
+        settle();
+        ok = save(frame.grab(), outDir, QStringLiteral("main-%1.png").arg(tabs[tab])) && ok;
+    }
+
+    // Update Device against the simulated gateway, caught while it writes.
+    if (gateway != nullptr && app.link() != nullptr) {
+        frame.openNode(*gateway, 0);
+        const device::UpdateRequest request = device::makeUpdateRequest(*gateway);
+        const device::DeviceServices services{
+            *app.link(), app.notifications(), app.workerPrompts(), nullptr, {}};
+        app.setConnectionOpen(true);
+        std::thread worker([services, request] {
+            device::GatewayLink link(services, request.gatewayName);
+            (void)device::updateDevice(link, request);
+        });
+        shell::ConnectStatusDlg& progress = frame.progressWindow();
+        const bool caught = waitUntil([&] {
+            return progress.isVisible() && progress.position() > 25 && !progress.text().isEmpty();
+        });
+        if (caught) {
+            ok = save(withDialog(frame, progress), outDir, "progress-update-device.png") && ok;
+            ok = save(progress.grab(), outDir, "progress-window.png") && ok;
+        } else {
+            std::fprintf(stderr, "quillan-screenshots: the progress window did not show\n");
+            ok = false;
+        }
+        waitUntil([&] { return !progress.isVisible(); });
+        app.notifications().release();
+        worker.join();
+        app.notifications().rearm();
+        app.setConnectionOpen(false);
+        settle();
+    } else {
+        std::fprintf(stderr, "quillan-screenshots: no gateway, or the port sim is not attached\n");
+        ok = false;
+    }
+
+    // The output window's Build and Debug tabs, the pane made taller to show more lines.
+    frame.resizeDocks({&frame.outputDock()}, {300}, Qt::Vertical);
+    app.notifications().debugLine("Screenshot of the Debug tab");
+    for (const char* tab : {"Build", "Debug"}) {
+        if (auto* outputTabs = frame.outputWnd().findChild<QTabWidget*>()) {
+            for (int i = 0; i < outputTabs->count(); ++i) {
+                if (outputTabs->tabText(i) == tab) {
+                    outputTabs->setCurrentIndex(i);
+                }
+            }
+        }
+        settle();
+        ok = save(frame.grab(), outDir, QStringLiteral("main-output-%1.png").arg(tab).toLower()) &&
+             ok;
+    }
+
+    // The dialogs.
+    {
+        shell::StartDialog start(&frame);
+        start.show();
+        settle();
+        ok = save(withDialog(frame, start), outDir, "start-dialog.png") && ok;
+    }
+    {
+        shell::AboutDlg about(&frame);
+        about.show();
+        settle();
+        ok = save(about.grab(), outDir, "about.png") && ok;
+    }
+    {
+        shell::NewProjectDialog newProject(QDir::homePath(), &frame);
+        newProject.nameEdit()->setText("North Plant");
+        newProject.show();
+        settle();
+        ok = save(newProject.grab(), outDir, "new-project.png") && ok;
+    }
+
+    ok = save(iconSheet(), outDir, "icons.png") && ok;
+
+    app.prompts().setStandIn(nullptr);
+    return ok ? 0 : 1;
+}
