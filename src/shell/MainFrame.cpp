@@ -106,6 +106,9 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     m_app.notifications().setHandler(
         Receiver::tabbedView, [this](const Notification& n) { m_tarnView->handleNotification(n); });
     m_app.document().setObserver(this);
+    // A project fetched from the gateway becomes the open project, as Open would make it.
+    connect(&m_projectPane->deviceOperations(), &views::DeviceOperations::projectFileRetrieved,
+            this, [this](const QString& path) { (void)openDocumentFile(path); });
 
     m_portLister = std::make_unique<platform::QtPortLister>();
     m_portWatcher = new PortWatcher(m_app, *m_portLister, this);

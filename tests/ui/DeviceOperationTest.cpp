@@ -8,6 +8,7 @@
 #include "ui/ProjectFixture.h"
 #include "views/DeviceOperations.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
 #include <fstream>
@@ -236,6 +237,9 @@ private Q_SLOTS:
         QCOMPARE(opened.first().first().toString(), QString::fromStdString(retrieved));
         QCOMPARE(readFile(retrieved), readFile(stored));
         QVERIFY(!std::filesystem::exists(dir.file("tmp.zavprojtemp")));
+        // The retrieved copy is now the open project.
+        QCOMPARE(QFileInfo(QString::fromStdString(f.doc().path())).canonicalFilePath(),
+                 QFileInfo(QString::fromStdString(retrieved)).canonicalFilePath());
     }
 
     void cancellingTheSavePromptStoresNothing()
