@@ -134,7 +134,7 @@ QPixmap iconSheet()
     const int columns = 3;
     const int columnWidth = 250;
     const int rows = (static_cast<int>(std::size(commands)) + columns - 1) / columns;
-    QPixmap sheet(columns * columnWidth, rows * rowHeight + 130);
+    QPixmap sheet(columns * columnWidth + 120, rows * rowHeight + 130);
     sheet.fill(QApplication::palette().color(QPalette::Window));
     QPainter p(&sheet);
     p.setPen(QApplication::palette().color(QPalette::WindowText));
