@@ -16,6 +16,7 @@
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
 #include "views/OutputWnd.h"
+#include "views/ProjectPane.h"
 #include "views/TarnView.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QPainter>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -132,7 +134,7 @@ QPixmap iconSheet()
     const int columns = 3;
     const int columnWidth = 250;
     const int rows = (static_cast<int>(std::size(commands)) + columns - 1) / columns;
-    QPixmap sheet(columns * columnWidth, rows * rowHeight + 130);
+    QPixmap sheet(columns * columnWidth + 120, rows * rowHeight + 130);
     sheet.fill(QApplication::palette().color(QPalette::Window));
     QPainter p(&sheet);
     p.setPen(QApplication::palette().color(QPalette::WindowText));
@@ -163,6 +165,21 @@ QPixmap iconSheet()
     }
     p.drawPixmap(x, y, shell::appPicture(96));
     return sheet;
+}
+
+// Selects the tree's item of that label, as the user does before Update Device.
+void selectInTree(shell::MainFrame& frame, const QString& label)
+{
+    QTreeView* tree = frame.projectPane().tree();
+    QAbstractItemModel* model = tree != nullptr ? tree->model() : nullptr;
+    if (model == nullptr || model->rowCount() == 0) {
+        return;
+    }
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, label, 1,
+                                               Qt::MatchExactly | Qt::MatchRecursive);
+    if (!found.isEmpty()) {
+        tree->setCurrentIndex(found.front());
+    }
 }
 
 ZAVGateway* firstGateway(TarnDoc& doc)
@@ -223,6 +240,7 @@ int main(int argc, char* argv[])
     // Update Device against the simulated gateway, caught while it writes.
     if (gateway != nullptr && app.link() != nullptr) {
         frame.openNode(*gateway, 0);
+        selectInTree(frame, QString::fromStdString(gateway->getName()));
         const device::UpdateRequest request = device::makeUpdateRequest(*gateway);
         const device::DeviceServices services{
             *app.link(), app.notifications(), app.workerPrompts(), nullptr, {}};
