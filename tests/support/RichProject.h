@@ -12,22 +12,12 @@
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
 #include "support/GatewayTestAccess.h"
+#include "support/ProjectBuilding.h"
 #include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
 
 namespace quillan::test {
-
-inline Import* pointNamed(ZAVGateway& g, const std::string& name)
-{
-    Import* found = nullptr;
-    g.forEachPoint([&](Import& p) {
-        if (found == nullptr && p.pointName == name) {
-            found = &p;
-        }
-    });
-    return found;
-}
 
 struct RichProject {
     RecordingSink sink;
@@ -39,14 +29,7 @@ struct RichProject {
 
     RichProject()
     {
-        NewProjectValues values;
-        values.name = "Plant";
-        values.folder = "/tmp/quillan-rich/";
-        values.band = band900;
-        values.channel = 5;
-        values.group = 10;
-        values.gateway = NewGatewayValues{};
-        doc.newProject(values);
+        doc.newProject(plantValues("/tmp/quillan-rich/"));
         g1 = dynamic_cast<ZAVGateway*>(doc.nodes().at(1).get());
         g2 = doc.insertGateway();
 

@@ -10,6 +10,7 @@
 #include "model/MBModule.h"
 #include "settings/MemorySettingsStore.h"
 #include "shell/TarnApp.h"
+#include "support/ProjectBuilding.h"
 #include "views/ListRowModel.h"
 #include "views/PointListView.h"
 
@@ -28,17 +29,6 @@ struct TestApp {
     TarnDoc& doc = app.document();
 };
 
-inline Import* pointNamed(const ZAVGateway& g, const std::string& name)
-{
-    Import* found = nullptr;
-    g.forEachPoint([&](Import& p) {
-        if (found == nullptr && p.pointName == name) {
-            found = &p;
-        }
-    });
-    return found;
-}
-
 // Project "Plant": gateways "Gateway" (g1) and "Gateway_2" (g2). g1 has the Modbus module
 // "module" on its RS485 port with the inputs Flow, Level and Temp and three outputs.
 struct PlantProject {
@@ -48,14 +38,7 @@ struct PlantProject {
 
     explicit PlantProject(TarnDoc& doc, int gateways = 2)
     {
-        NewProjectValues values;
-        values.name = "Plant";
-        values.folder = "/tmp/quillan-views/";
-        values.band = band900;
-        values.channel = 5;
-        values.group = 10;
-        values.gateway = NewGatewayValues{};
-        doc.newProject(values);
+        doc.newProject(plantValues("/tmp/quillan-views/"));
         g1 = dynamic_cast<ZAVGateway*>(doc.nodes().at(1).get());
         for (int i = 1; i < gateways; ++i) {
             ZAVGateway* added = doc.insertGateway();

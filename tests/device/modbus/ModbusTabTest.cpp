@@ -8,7 +8,7 @@
 #include "gateway/ZAVGateway.h"
 #include "model/ModbusMap.h"
 #include "model/SerialPortDefinition.h"
-#include "support/RichProject.h"
+#include "support/ProjectBuilding.h"
 #include "support/TestDoubles.h"
 
 #include <bit>
@@ -37,14 +37,7 @@ class ModbusTabFixture {
 public:
     ModbusTabFixture()
     {
-        NewProjectValues values;
-        values.name = "Plant";
-        values.folder = "/tmp/quillan-modbus/";
-        values.band = band900;
-        values.channel = 5;
-        values.group = 10;
-        values.gateway = NewGatewayValues{};
-        doc.newProject(values);
+        doc.newProject(test::plantValues("/tmp/quillan-modbus/"));
         gateway = dynamic_cast<ZAVGateway*>(doc.nodes().at(1).get());
         gateway->getPort0()->recordWord8 = 1;
         (void)link.open("ttyUSB0");
