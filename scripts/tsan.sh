@@ -13,6 +13,8 @@ tests=(tests/device/device_tests tests/platform/platform_tests tests/sim/sim_tes
     tests/sim/sim_process_tests tests/sim/sim_wiring_tests)
 # Gateway operations, one of them run on a worker and stopped from the test's thread.
 tests+=(tests/device/device_operation_tests)
+# The log file syncs to disk on a thread of its own.
+tests+=(tests/settings/settings_tests)
 targets=(zav-gateway-sim)
 for t in "${tests[@]}"; do
     targets+=("$(basename "$t")")
