@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
 #include <modbus.h>
 
 using namespace quillan;
@@ -13,6 +14,26 @@ using namespace quillan::simtest;
 using quillan::test::TempDir;
 
 namespace {
+
+struct ModbusCloser {
+    void operator()(modbus_t* ctx) const
+    {
+        modbus_close(ctx);
+        modbus_free(ctx);
+    }
+};
+using ModbusMaster = std::unique_ptr<modbus_t, ModbusCloser>;
+
+// A libmodbus RTU master on the pseudo-terminal at 57600 8N1, connected; null when it cannot be.
+ModbusMaster connectMaster(const std::string& path, int slave)
+{
+    ModbusMaster ctx(modbus_new_rtu(path.c_str(), 57600, 'N', 8, 1));
+    if (!ctx || modbus_set_slave(ctx.get(), slave) != 0 ||
+        modbus_set_response_timeout(ctx.get(), 2, 0) != 0 || modbus_connect(ctx.get()) != 0) {
+        return nullptr;
+    }
+    return ctx;
+}
 
 // libmodbus, an independent master, against the simulator process at the line's pace.
 TEST(ModbusPeerTest, LibmodbusReadsAndWritesTheMap)
@@ -29,11 +50,9 @@ TEST(ModbusPeerTest, LibmodbusReadsAndWritesTheMap)
     const auto path = process.firstLine(10000);
     ASSERT_TRUE(path) << process.errorOutput();
 
-    modbus_t* ctx = modbus_new_rtu(path->c_str(), 57600, 'N', 8, 1);
-    ASSERT_NE(ctx, nullptr);
-    ASSERT_EQ(modbus_set_slave(ctx, kSlaveId), 0);
-    ASSERT_EQ(modbus_set_response_timeout(ctx, 2, 0), 0);
-    ASSERT_EQ(modbus_connect(ctx), 0) << modbus_strerror(errno);
+    ModbusMaster master = connectMaster(*path, kSlaveId);
+    ASSERT_NE(master, nullptr) << modbus_strerror(errno);
+    modbus_t* ctx = master.get();
 
     uint16_t regs[2] = {};
     ASSERT_EQ(modbus_read_registers(ctx, kReadOnlyRegister, 2, regs), 2) << modbus_strerror(errno);
@@ -49,8 +68,7 @@ TEST(ModbusPeerTest, LibmodbusReadsAndWritesTheMap)
     EXPECT_EQ(modbus_read_registers(ctx, kReadOnlyRegister - 1, 1, regs), -1);
     EXPECT_EQ(errno, EMBXILADD);
 
-    modbus_close(ctx);
-    modbus_free(ctx);
+    master.reset();
     ASSERT_EQ(process.stop(10000), 0) << process.errorOutput();
     SimulatorState saved;
     ASSERT_TRUE(loadStateFile(stateFile, saved).ok());
@@ -83,11 +101,9 @@ TEST(ModbusPeerTest, CommandLineSlaveIdAndValues)
     const auto path = process.firstLine(10000);
     ASSERT_TRUE(path) << process.errorOutput();
 
-    modbus_t* ctx = modbus_new_rtu(path->c_str(), 57600, 'N', 8, 1);
-    ASSERT_NE(ctx, nullptr);
-    ASSERT_EQ(modbus_set_slave(ctx, GIVEN_ID), 0);
-    ASSERT_EQ(modbus_set_response_timeout(ctx, 2, 0), 0);
-    ASSERT_EQ(modbus_connect(ctx), 0) << modbus_strerror(errno);
+    ModbusMaster master = connectMaster(*path, GIVEN_ID);
+    ASSERT_NE(master, nullptr) << modbus_strerror(errno);
+    modbus_t* ctx = master.get();
 
     // --value 0=-2 wins over the state file's 50.
     uint16_t regs[4] = {};
@@ -119,8 +135,7 @@ TEST(ModbusPeerTest, CommandLineSlaveIdAndValues)
     EXPECT_EQ(modbus_read_registers(ctx, 3012, 3, regs), -1);
     EXPECT_EQ(errno, EMBXILADD);
 
-    modbus_close(ctx);
-    modbus_free(ctx);
+    master.reset();
     ASSERT_EQ(process.stop(10000), 0) << process.errorOutput();
     // The points that were set are kept; the drifting ones are not.
     SimulatorState saved;

@@ -1,21 +1,14 @@
 #include "device/modbus/MBCommThread.h"
 
 #include "model/Notifications.h"
+#include "model/Text.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 
 namespace quillan::device::modbus {
 
 namespace {
-
-template <class... Args> std::string format(const char* pattern, Args... args)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, pattern, args...);
-    return text;
-}
 
 // Enough to tell the length of any reply: slave id, function code, byte count.
 constexpr size_t REPLY_HEADER_SIZE = 3;
@@ -29,21 +22,21 @@ MBCommThread::MBCommThread(SerialLink& port, NotificationSink& notifications, Mo
 
 bool MBCommThread::readRegisters(uint16_t first, uint16_t count, uint8_t slaveId)
 {
-    debug(format("Modbus Request: id %u, registers %u to %u...", unsigned{slaveId}, unsigned{first},
+    debug(strprintf("Modbus Request: id %u, registers %u to %u...", unsigned{slaveId}, unsigned{first},
                  unsigned{first} + count - 1));
     return transact(readHoldingRegistersRequest(slaveId, first, count));
 }
 
 bool MBCommThread::writeRegister(uint16_t reg, uint16_t value, uint8_t slaveId)
 {
-    debug(format("Modbus Write: id %u, register %u, value %u...", unsigned{slaveId}, unsigned{reg},
+    debug(strprintf("Modbus Write: id %u, register %u, value %u...", unsigned{slaveId}, unsigned{reg},
                  unsigned{value}));
     return transact(writeRegisterRequest(slaveId, reg, value));
 }
 
 bool MBCommThread::writeFloatRegister(uint16_t reg, float value, uint8_t slaveId)
 {
-    debug(format("Modbus Write: id %u, register %u, value %f...", unsigned{slaveId}, unsigned{reg},
+    debug(strprintf("Modbus Write: id %u, register %u, value %f...", unsigned{slaveId}, unsigned{reg},
                  static_cast<double>(value)));
     return transact(writeFloatRegisterRequest(slaveId, reg, value));
 }
