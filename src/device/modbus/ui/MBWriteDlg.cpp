@@ -20,7 +20,7 @@ constexpr int kMaxValueLength = 20;
 QColor attentionColour(const QPalette& palette)
 {
     return palette.color(QPalette::Window).lightness() < 128 ? QColor(0xFF, 0x7B, 0x72)
-                                                               : QColor(0xB3, 0x26, 0x1E);
+                                                             : QColor(0xB3, 0x26, 0x1E);
 }
 
 } // namespace
@@ -37,9 +37,8 @@ MBWriteDlg::MBWriteDlg(uint16_t reg, const QString& registerText, const QString&
     // No sign, and a decimal point only where the register holds a float.
     m_edit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(isFloat ? R"([0-9]*\.?[0-9]*)" : "[0-9]*"), m_edit));
-    m_hint = new QLabel(isFloat ? "A decimal number, such as 12.5."
-                                : "A whole number from 0 to 32767.",
-                        this);
+    m_hint = new QLabel(
+        isFloat ? "A decimal number, such as 12.5." : "A whole number from 0 to 32767.", this);
 
     auto* frame = new QGroupBox(pointText.isEmpty() ? QString("Point") : pointText, this);
     auto* form = new QFormLayout(frame);

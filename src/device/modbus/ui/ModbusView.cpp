@@ -325,7 +325,8 @@ void ModbusView::poll()
     for (int row : exchange.rows) {
         const ListRow* listRow = rows().rowAt(row);
         const ModbusMap* entry = rows().itemAt<ModbusMap>(row);
-        const std::optional<uint16_t> reg = listRow != nullptr ? rowRegister(*listRow) : std::nullopt;
+        const std::optional<uint16_t> reg =
+            listRow != nullptr ? rowRegister(*listRow) : std::nullopt;
         if (entry == nullptr || !reg) {
             continue;
         }
@@ -413,7 +414,7 @@ void ModbusView::markPending(int run)
     for (int row : m_running->pending[static_cast<size_t>(run)]) {
         ListRow* listRow = rows().editRow(row);
         ModbusMap* entry = rows().itemAt<ModbusMap>(row);
-        if (listRow == nullptr || entry == nullptr) {
+        if (listRow == nullptr || entry == nullptr || listRow->cells.size() <= COLUMN_VALUE) {
             continue;
         }
         listRow->cells[COLUMN_VALUE] = POLL_PENDING_TEXT;
@@ -514,11 +515,10 @@ bool ModbusView::dragStep(bool up)
         return false;
     }
     // The dragged entries move together or not at all, so that none overtakes another.
-    const bool blocked = std::any_of(m_drag.entries.begin(), m_drag.entries.end(),
-                                     [&](const ModbusMap* entry) {
-                                         return up ? !g->canMoveMapEntryUp(*entry)
-                                                   : !g->canMoveMapEntryDown(*entry);
-                                     });
+    const bool blocked =
+        std::any_of(m_drag.entries.begin(), m_drag.entries.end(), [&](const ModbusMap* entry) {
+            return up ? !g->canMoveMapEntryUp(*entry) : !g->canMoveMapEntryDown(*entry);
+        });
     if (blocked) {
         return false;
     }

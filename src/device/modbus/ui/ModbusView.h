@@ -105,7 +105,7 @@ private:
 
     struct Exchange {
         uint64_t fill = 0;
-        std::vector<int> rows;                // selected when it started, in list order
+        std::vector<int> rows;                 // selected when it started, in list order
         std::vector<std::vector<int>> pending; // per run: the rows marked "--" before its read
     };
     std::optional<Exchange> m_running;
