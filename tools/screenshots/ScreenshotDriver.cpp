@@ -1,10 +1,11 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
-// tabs, the progress window during an Update Device, the Modbus tab after a poll, the Debug
-// tab of the output window, and the start, new-project and about dialogs. Give it settings of
-// its own (XDG_CONFIG_HOME).
+// tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
+// dialog, the Debug tab of the output window, and the start, new-project and about dialogs.
+// Give it settings of its own (XDG_CONFIG_HOME).
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
+#include "device/modbus/ui/MBWriteDlg.h"
 #include "device/modbus/ui/ModbusView.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Node.h"
@@ -303,6 +304,15 @@ int main(int argc, char* argv[])
         settle();
         if (polled) {
             ok = save(frame.grab(), outDir, "main-modbus-poll.png") && ok;
+            // The write dialog of the first row, a value typed.
+            const QAbstractItemModel& rows = *map.model();
+            device::modbus::MBWriteDlg write(
+                static_cast<uint16_t>(rows.index(0, 2).data().toString().toUInt()),
+                rows.index(0, 2).data().toString(), rows.index(0, 4).data().toString(), &frame);
+            write.valueEdit().setText("1234");
+            write.show();
+            settle();
+            ok = save(withDialog(frame, write), outDir, "modbus-write-dialog.png") && ok;
         } else {
             std::fprintf(stderr, "quillan-screenshots: the poll did not end\n");
             ok = false;
