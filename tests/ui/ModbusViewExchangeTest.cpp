@@ -201,6 +201,26 @@ private Q_SLOTS:
         QVERIFY(!x.f.app.portBusy());
     }
 
+    void closingTheWindowEndsARunningPoll()
+    {
+        ExchangeFixture x;
+        QVERIFY(x.attachSimulator());
+        // A silent slave keeps the worker waiting for a reply.
+        x.f.g1->getPort0()->recordWord8 = 4;
+        x.map.selectAll();
+        x.f.frame.routeCommand(Command::mapPoll);
+        QVERIFY(x.map.isExchanging());
+        QVERIFY(x.f.app.portBusy());
+        x.f.window.reset();
+        QVERIFY(!x.f.app.portBusy());
+        // The port is usable again: the cancel that ended the wait was taken back.
+        device::SerialLink& port = x.f.app.port();
+        QVERIFY(port.isOpen());
+        uint8_t buffer[8];
+        const device::ReadResult read = port.read(buffer, sizeof buffer, 0);
+        QVERIFY(read.status != device::ReadStatus::cancelled);
+    }
+
     void writeSendsTheDialogsValue_data()
     {
         QTest::addColumn<QString>("reg");

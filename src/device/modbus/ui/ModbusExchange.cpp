@@ -115,14 +115,26 @@ void ModbusExchange::start(Work work)
 
 void ModbusExchange::report(uint64_t generation, std::function<void()> deliver)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, deliver = std::move(deliver)] {
-            if (generation == m_generation) {
-                deliver();
-            }
-        },
-        Qt::QueuedConnection);
+    {
+        std::lock_guard lock(m_reportMutex);
+        m_reports.push_back({generation, std::move(deliver)});
+    }
+    QMetaObject::invokeMethod(this, &ModbusExchange::deliverReports, Qt::QueuedConnection);
+}
+
+void ModbusExchange::deliverReports()
+{
+    std::deque<Report> reports;
+    {
+        std::lock_guard lock(m_reportMutex);
+        reports.swap(m_reports);
+    }
+    for (Report& r : reports) {
+        // A stopped exchange's reports, and those after one that ended it, are stale.
+        if (r.generation == m_generation && r.deliver) {
+            r.deliver();
+        }
+    }
 }
 
 void ModbusExchange::complete(uint64_t generation, bool ok)
@@ -144,6 +156,10 @@ void ModbusExchange::stop()
     m_worker.join();
     m_master.resetCancel();
     ++m_generation;
+    {
+        std::lock_guard lock(m_reportMutex);
+        m_reports.clear();
+    }
     endRunning();
 }
 

@@ -8,8 +8,9 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -75,6 +76,7 @@ private:
     void start(Work work);
     // Queued to the user-interface thread; dropped once the exchange was stopped.
     void report(uint64_t generation, std::function<void()> deliver);
+    void deliverReports();
     void complete(uint64_t generation, bool ok);
     void endRunning();
 
@@ -85,6 +87,15 @@ private:
     QPointer<views::OutputWnd> m_suspended;
     std::thread m_worker;
     uint64_t m_generation = 0; // user-interface thread only
+
+    struct Report {
+        uint64_t generation = 0;
+        std::function<void()> deliver;
+    };
+    // Handed over under a standard mutex, which the thread checkers see, rather than inside
+    // Qt's event queue.
+    std::mutex m_reportMutex;
+    std::deque<Report> m_reports;
 };
 
 } // namespace quillan::device::modbus
