@@ -379,7 +379,7 @@ void DeviceOperations::storeProjectFile(ZAVGateway& gateway)
 
 bool DeviceOperations::canRetrieveProjectFile() const
 {
-    return !isRunning() && !m_app.connectionOpen();
+    return !isRunning() && !m_app.portBusy();
 }
 
 void DeviceOperations::retrieveProjectFile()

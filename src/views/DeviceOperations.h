@@ -76,7 +76,7 @@ public:
     void readSiteSecurityKey(ZAVGateway& gateway);
     // The save prompt, the file dialog and the upload question, then the transfer.
     void storeProjectFile(ZAVGateway& gateway);
-    // "From ZAV Gateway": available whenever no operation runs.
+    // "From ZAV Gateway": available whenever nothing holds the port.
     [[nodiscard]] bool canRetrieveProjectFile() const;
     void retrieveProjectFile();
 

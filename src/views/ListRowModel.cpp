@@ -58,6 +58,23 @@ const ListRow* ListRowModel::rowAt(int row) const
     return &m_rows[static_cast<size_t>(row)];
 }
 
+ListRow* ListRowModel::editRow(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size()) {
+        return nullptr;
+    }
+    return &m_rows[static_cast<size_t>(row)];
+}
+
+void ListRowModel::rowsChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, rowCount() - 1);
+    if (first <= last) {
+        Q_EMIT dataChanged(index(first, 0), index(last, columnCount() - 1));
+    }
+}
+
 int ListRowModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());

@@ -10,7 +10,8 @@ namespace quillan::views {
 
 // The rows of one point list as the core fills them: the cell texts (8-bit character set,
 // converted for display as they are drawn), an optional row image in the first column and the
-// object behind each row. Read-only.
+// object behind each row. The views never edit a cell; the Modbus tab's replies change value
+// texts in place (editRow, then rowsChanged).
 class ListRowModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -31,6 +32,9 @@ public:
     void clear() { setRows({}); }
     [[nodiscard]] const ListRows& rows() const { return m_rows; }
     [[nodiscard]] const ListRow* rowAt(int row) const;
+    // The row for changing its texts in place; rowsChanged redraws it afterwards.
+    [[nodiscard]] ListRow* editRow(int row);
+    void rowsChanged(int first, int last);
     // The object the row shows, when it is a T; none otherwise.
     template <class T> [[nodiscard]] T* itemAt(int row) const
     {

@@ -108,6 +108,22 @@ void PointListView::restoreTopRow(int row)
     scrollTo(m_model->index(std::clamp(row, 0, last), 0), QAbstractItemView::PositionAtTop);
 }
 
+void PointListView::showRows(ListRows rows)
+{
+    std::vector<int> selected;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].selected) {
+            selected.push_back(static_cast<int>(i));
+        }
+    }
+    const int top = topRow();
+    m_model->setRows(std::move(rows));
+    restoreTopRow(top);
+    if (!selected.empty()) {
+        selectRows(selected);
+    }
+}
+
 void PointListView::contextMenuEvent(QContextMenuEvent* event)
 {
     QPoint at = event->globalPos();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ListRow.h"
+
 #include <QTableView>
 #include <vector>
 
@@ -14,7 +16,7 @@ class ListRowModel;
 // One list of the tabbed view: a report-style table over a ListRowModel with grid lines,
 // whole-row selection, the columns' initial widths and no horizontal scroll bar. It remembers
 // the node it was filled from (its view node).
-class PointListView final : public QTableView {
+class PointListView : public QTableView {
     Q_OBJECT
 public:
     PointListView(ListRowModel* model, QWidget* parent = nullptr);
@@ -32,6 +34,8 @@ public:
     // The row shown at the top, and bringing it back after a refill.
     [[nodiscard]] int topRow() const;
     void restoreTopRow(int row);
+    // Replaces the rows, keeping the row at the top and selecting the rows flagged selected.
+    void showRows(ListRows rows);
 
 Q_SIGNALS:
     void contextMenuRequested(const QPoint& globalPos);

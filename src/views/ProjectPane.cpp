@@ -340,7 +340,7 @@ bool ProjectPane::isCommunicating(const Node& node) const
 bool ProjectPane::deviceCommandReady(const Node* node, bool needsPort) const
 {
     return node != nullptr && node->isGateway() && !isCommunicating(*node) &&
-           !m_operations->isRunning() && !m_app.connectionOpen() &&
+           !m_operations->isRunning() && !m_app.portBusy() &&
            (!needsPort || m_app.gatewayAttached());
 }
 

@@ -1,7 +1,9 @@
 #include "views/TarnView.h"
 
+#include "device/modbus/ui/ModbusView.h"
 #include "gateway/ZAVGateway.h"
 #include "model/FileNode.h"
+#include "shell/MainFrame.h"
 #include "shell/TarnApp.h"
 #include "views/ListRowModel.h"
 #include "views/PointListView.h"
@@ -68,15 +70,27 @@ TarnView::TarnView(shell::TarnApp& app, QWidget* parent) : QTabWidget(parent), m
     const auto layouts = tabLayouts();
     for (int tab = deviceTab; tab <= modbusTab; ++tab) {
         const TabLayout& layout = layouts[static_cast<size_t>(tab)];
-        auto* view =
-            new PointListView(new ListRowModel(layout.columns, layout.showsImages, nullptr), this);
+        auto* model = new ListRowModel(layout.columns, layout.showsImages, nullptr);
+        PointListView* view = nullptr;
+        if (tab == modbusTab) {
+            m_modbus = new device::modbus::ModbusView(app, model, this);
+            view = m_modbus;
+        } else {
+            view = new PointListView(model, this);
+        }
         m_lists[tab] = view;
         addTab(view, layout.title);
         connect(view, &PointListView::contextMenuRequested, this,
                 [this, tab](const QPoint& at) { showListMenu(static_cast<Tab>(tab), at); });
     }
-    // The Modbus tab's last column only carries "Refresh" on refresh rows.
-    list(modbusTab).setColumnHidden(6, true);
+    connect(m_modbus, &device::modbus::ModbusView::viewsChanged, this, [this] {
+        refreshDevice();
+        refreshLists();
+    });
+    // The output window comes after the view: it is looked for when an exchange starts.
+    if (auto* frame = qobject_cast<shell::MainFrame*>(parent)) {
+        m_modbus->setDebugOutput([frame] { return &frame->outputWnd(); });
+    }
     // Any column header of the Imports list selects every row.
     PointListView& imports = list(importsTab);
     connect(imports.horizontalHeader(), &QHeaderView::sectionClicked, &imports,
@@ -127,6 +141,7 @@ void TarnView::documentReplaced()
         view->setViewNode(nullptr);
         view->rows().clear();
     }
+    m_modbus->showNode(nullptr);
 }
 
 void TarnView::nodeSelected(Node* container, Node* child)
@@ -233,19 +248,8 @@ namespace {
 // warning once while the list stays above it.
 void showRows(PointListView& view, ZAVGateway* gateway, GatewayList list, UserPrompts& prompts)
 {
-    std::vector<int> selected;
-    for (size_t i = 0; i < list.rows.size(); ++i) {
-        if (list.rows[i].selected) {
-            selected.push_back(static_cast<int>(i));
-        }
-    }
     const auto notice = gateway->noticeToShow(list);
-    const int top = view.topRow();
-    view.rows().setRows(std::move(list.rows));
-    view.restoreTopRow(top);
-    if (!selected.empty()) {
-        view.selectRows(selected);
-    }
+    view.showRows(std::move(list.rows));
     if (notice) {
         prompts.message(MessageIcon::warning, notice->caption, notice->text);
     }
@@ -294,14 +298,7 @@ void TarnView::refreshOutputs()
 
 void TarnView::refreshModbus()
 {
-    PointListView& view = list(modbusTab);
-    view.setViewNode(m_shown);
-    auto* gateway = viewGateway(modbusTab);
-    if (gateway == nullptr) {
-        view.rows().clear();
-        return;
-    }
-    showRows(view, gateway, gateway->fillModbusMapList(), m_app.prompts());
+    m_modbus->showNode(m_shown);
 }
 
 } // namespace quillan::views

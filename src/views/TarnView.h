@@ -21,6 +21,10 @@ class CommandActions;
 class TarnApp;
 } // namespace quillan::shell
 
+namespace quillan::device::modbus {
+class ModbusView;
+}
+
 namespace quillan::views {
 
 class PointListView;
@@ -66,8 +70,11 @@ public:
 
     [[nodiscard]] std::optional<bool> commandEnabled(shell::Command command) override;
     bool runCommand(shell::Command command) override;
+    // The paste target of the Modbus tab's "Paste Integer" and "Paste Float".
+    [[nodiscard]] std::optional<bool> commandChecked(shell::Command command) override;
 
     [[nodiscard]] PointListView& list(Tab tab) const { return *m_lists[tab]; }
+    [[nodiscard]] device::modbus::ModbusView& modbusView() const { return *m_modbus; }
 
 private:
     void refreshDevice();
@@ -107,6 +114,7 @@ private:
     Node* m_shown = nullptr;
     Node* m_target = nullptr;
     PointListView* m_lists[5] = {};
+    device::modbus::ModbusView* m_modbus = nullptr;
     shell::CommandActions* m_actions = nullptr;
     QAction* m_pasteToInteger = nullptr;
     QAction* m_pasteToFloat = nullptr;

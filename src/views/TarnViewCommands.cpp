@@ -1,3 +1,4 @@
+#include "device/modbus/ui/ModbusView.h"
 #include "dialogs/ExportIntervalDlg.h"
 #include "dialogs/MapImportsDlg.h"
 #include "dialogs/ScaleImportDlg.h"
@@ -83,7 +84,19 @@ std::optional<bool> TarnView::commandEnabled(Command command)
             const auto* gateway = dynamic_cast<const ZAVGateway*>(m_shown);
             return gateway != nullptr && canPasteToMap(*gateway);
         }
+        return m_modbus->commandEnabled(command);
+    default:
         return std::nullopt;
+    }
+}
+
+std::optional<bool> TarnView::commandChecked(Command command)
+{
+    switch (command) {
+    case Command::mapPasteInteger:
+        return !m_pasteFloat;
+    case Command::mapPasteFloat:
+        return m_pasteFloat;
     default:
         return std::nullopt;
     }
@@ -133,7 +146,7 @@ bool TarnView::runCommand(Command command)
             pasteTo(*gateway, m_pasteFloat);
             return true;
         }
-        return false;
+        return m_modbus->runCommand(command);
     default:
         return false;
     }
@@ -488,7 +501,28 @@ void TarnView::showListMenu(Tab tab, const QPoint& globalPos)
         addCommand(menu, Command::outputInterval);
         break;
     case modbusTab:
-        return;
+        if (m_modbus->gateway() == nullptr) {
+            return;
+        }
+        menu.setTitle("Modbus");
+        addCommand(menu, Command::mapMoveUp);
+        addCommand(menu, Command::mapMoveDown);
+        menu.addSeparator();
+        addCommand(menu, Command::mapAddRefreshTime);
+        addCommand(menu, Command::mapRemoveRefreshTime);
+        menu.addSeparator();
+        addCommand(menu, Command::mapDelete);
+        menu.addSeparator();
+        addCommand(menu, Command::mapPasteInteger);
+        addCommand(menu, Command::mapPasteFloat);
+        menu.addSeparator();
+        addCommand(menu, Command::mapNewWriteImport);
+        addCommand(menu, Command::mapModifyWriteImport);
+        addCommand(menu, Command::mapEditStartingRegister);
+        menu.addSeparator();
+        addCommand(menu, Command::mapPoll);
+        addCommand(menu, Command::mapWrite);
+        break;
     }
     m_actions->refreshEnabled();
     menu.exec(globalPos);

@@ -469,9 +469,10 @@ private Q_SLOTS:
         view.setCurrentIndex(TarnView::exportsTab);
         QCOMPARE(view.commandEnabled(Command::copy), std::nullopt);
         QCOMPARE(view.commandEnabled(Command::outputInterval), std::nullopt);
+        QCOMPARE(view.commandEnabled(Command::mapMoveUp), std::nullopt);
         QVERIFY(!view.runCommand(Command::copy));
         view.setCurrentIndex(TarnView::modbusTab);
-        QCOMPARE(view.commandEnabled(Command::mapMoveUp), std::nullopt);
+        QCOMPARE(view.commandEnabled(Command::copy), std::nullopt);
         QCOMPARE(view.commandEnabled(Command::save), std::nullopt);
     }
 };

@@ -1,9 +1,12 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
-// tabs, the progress window during an Update Device, the Debug tab of the output window, and
-// the start, new-project and about dialogs. Give it settings of its own (XDG_CONFIG_HOME).
+// tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
+// dialog, the Debug tab of the output window, and the start, new-project and about dialogs.
+// Give it settings of its own (XDG_CONFIG_HOME).
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
+#include "device/modbus/ui/MBWriteDlg.h"
+#include "device/modbus/ui/ModbusView.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Node.h"
 #include "platform/QtSettingsStore.h"
@@ -15,6 +18,7 @@
 #include "shell/NewProjectDialog.h"
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
+#include "sim/GatewaySimulator.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -273,8 +277,7 @@ int main(int argc, char* argv[])
 
     // The output window's Build and Debug tabs, the pane made taller to show more lines.
     frame.resizeDocks({&frame.outputDock()}, {300}, Qt::Vertical);
-    app.notifications().debugLine("Screenshot of the Debug tab");
-    for (const char* tab : {"Build", "Debug"}) {
+    const auto showOutputTab = [&frame](const char* tab) {
         if (auto* outputTabs = frame.outputWnd().findChild<QTabWidget*>()) {
             for (int i = 0; i < outputTabs->count(); ++i) {
                 if (outputTabs->tabText(i) == tab) {
@@ -282,6 +285,44 @@ int main(int argc, char* argv[])
                 }
             }
         }
+    };
+
+    // A poll of the whole Modbus map, its requests traced on the Debug tab. The demo's CONFIG
+    // port is a debug port: the simulated gateway is told to answer Modbus as its slave id.
+    if (gateway != nullptr && app.link() != nullptr && gateway->getPort0() != nullptr) {
+        app.simulator().setModbusSlaveId(static_cast<uint8_t>(gateway->getPort0()->slaveId()));
+        frame.openNode(*gateway, views::TarnView::modbusTab);
+        if (frame.tarnView().shownNode() != gateway) {
+            frame.tarnView().nodeSelected(gateway, nullptr);
+        }
+        frame.tarnView().setCurrentIndex(views::TarnView::modbusTab);
+        device::modbus::ModbusView& map = frame.tarnView().modbusView();
+        map.selectAll();
+        showOutputTab("Debug");
+        frame.routeCommand(shell::Command::mapPoll);
+        const bool polled = waitUntil([&] { return !map.isExchanging(); });
+        settle();
+        if (polled) {
+            ok = save(frame.grab(), outDir, "main-modbus-poll.png") && ok;
+            // The write dialog of the first row, a value typed.
+            const QAbstractItemModel& rows = *map.model();
+            device::modbus::MBWriteDlg write(
+                static_cast<uint16_t>(rows.index(0, 2).data().toString().toUInt()),
+                rows.index(0, 2).data().toString(), rows.index(0, 4).data().toString(), &frame);
+            write.valueEdit().setText("1234");
+            write.show();
+            settle();
+            ok = save(withDialog(frame, write), outDir, "modbus-write-dialog.png") && ok;
+        } else {
+            std::fprintf(stderr, "quillan-screenshots: the poll did not end\n");
+            ok = false;
+        }
+        app.simulator().setModbusSlaveId(std::nullopt);
+    }
+
+    app.notifications().debugLine("Screenshot of the Debug tab");
+    for (const char* tab : {"Build", "Debug"}) {
+        showOutputTab(tab);
         settle();
         ok = save(frame.grab(), outDir, QStringLiteral("main-output-%1.png").arg(tab).toLower()) &&
              ok;
