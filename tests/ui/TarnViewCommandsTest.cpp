@@ -2,6 +2,7 @@
 // dialog, the output sources, scaling and intervals, and the root's site commands.
 
 #include "ViewTestSupport.h"
+#include "controls/CSpinEdit.h"
 #include "dialogs/ExportIntervalDlg.h"
 #include "dialogs/MapImportsDlg.h"
 #include "dialogs/ScaleImportDlg.h"
