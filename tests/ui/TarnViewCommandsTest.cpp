@@ -409,10 +409,11 @@ private Q_SLOTS:
 
         device.selectRows({0}); // "Project": no site behind it
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(false));
+        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(false));
         device.selectRows({3}); // Site_1: first and active
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(false));
         QCOMPARE(enabled(Command::siteRemove), std::optional<bool>(false));
-        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(false));
+        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(true));
 
         device.selectRows({4}); // North
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(true));
