@@ -1,4 +1,6 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
+#include "dialogs/UserOptionsDlg.h"
 #include "model/FileNode.h"
 #include "shell/CommandActions.h"
 #include "views/TarnView.h"
@@ -7,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -85,6 +88,23 @@ private Q_SLOTS:
               Command::productSupport, Command::retrieveProjectFile, Command::options}) {
             QVERIFY(enabled(always));
         }
+    }
+
+    void optionsReopenTheLogAtTheChosenPath()
+    {
+        test::TempDir dir;
+        ShellFixture f;
+        const std::string chosen = dir.file("chosen.log");
+        test::whenModal([&chosen](QWidget* modal) {
+            auto* options = qobject_cast<dialogs::UserOptionsDlg*>(modal);
+            QVERIFY(options != nullptr);
+            options->logBox().setText(QString::fromStdString(chosen));
+            QTest::keyClick(&options->logBox(), Qt::Key_Return);
+        });
+        f.frame.routeCommand(Command::options);
+        QCOMPARE(f.app.settings().configLogFile(), chosen);
+        f.app.logFile().writeLine("after the options");
+        QVERIFY(fileBytes(chosen).contains("after the options"));
     }
 
     void viewCommandsShowAndHideTheirBarsWithCheckMarks_data()
