@@ -27,7 +27,7 @@ EditStartingRegisterDlg::EditStartingRegisterDlg(int startingRegister, QWidget* 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumWidth(280); // room for the title
 }
 
 int EditStartingRegisterDlg::startingRegister() const
