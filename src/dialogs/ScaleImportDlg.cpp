@@ -1,53 +1,17 @@
 #include "dialogs/ScaleImportDlg.h"
 
+#include "controls/CSpinEdit.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Import.h"
 #include "model/Text.h"
 #include "views/ListRowModel.h"
 
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QLocale>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace quillan::dialogs {
-
-namespace {
-
-// A number typed outside the range is taken and then clamped to it when the edit ends, where
-// a plain spin box would refuse the keystroke.
-class ClampingSpinBox final : public QDoubleSpinBox {
-public:
-    using QDoubleSpinBox::QDoubleSpinBox;
-
-    QValidator::State validate(QString& text, int& pos) const override
-    {
-        const QValidator::State state = QDoubleSpinBox::validate(text, pos);
-        if (state != QValidator::Invalid) {
-            return state;
-        }
-        bool isNumber = false;
-        const double value = locale().toDouble(text.trimmed(), &isNumber);
-        return isNumber && (value < minimum() || value > maximum()) ? QValidator::Intermediate
-                                                                    : state;
-    }
-
-    void fixup(QString& text) const override
-    {
-        bool isNumber = false;
-        const double value = locale().toDouble(text.trimmed(), &isNumber);
-        if (isNumber) {
-            text = textFromValue(std::clamp(value, minimum(), maximum()));
-        } else {
-            QDoubleSpinBox::fixup(text);
-        }
-    }
-};
-
-} // namespace
 
 ScaleImportDlg::ScaleImportDlg(const Import& point, QWidget* parent) : QDialog(parent)
 {
@@ -56,28 +20,33 @@ ScaleImportDlg::ScaleImportDlg(const Import& point, QWidget* parent) : QDialog(p
         strprintf("Scale Import - ( %s:%s:%s )", nameOf(point.getGatewayName()),
                   module != nullptr ? module->c_str() : "Base", nameOf(point.getPointName()))));
 
-    m_offset = new ClampingSpinBox(this);
-    m_offset->setDecimals(1);
-    m_offset->setRange(-1000000.0, 1000000.0);
-    m_offset->setSingleStep(0.1);
-    m_offset->setValue(static_cast<double>(point.offset));
+    using controls::CSpinEdit;
+    m_offset = new CSpinEdit(this);
+    CSpinEdit::Settings offset;
+    offset.value = static_cast<double>(point.offset);
+    offset.defaultValue = offset.value;
+    offset.minimum = -1000000.0;
+    offset.maximum = 1000000.0;
+    offset.step = 0.1;
+    offset.decimals = 1;
+    offset.mode = CSpinEdit::floatMode;
+    m_offset->configure(offset);
 
-    m_gain = new ClampingSpinBox(this);
-    m_gain->setDecimals(8);
-    m_gain->setRange(0.0, 10000.0);
-    m_gain->setSingleStep(0.01);
-    m_gain->setValue(static_cast<double>(point.gain));
-
-    for (QDoubleSpinBox* box : {m_offset, m_gain}) {
-        box->setKeyboardTracking(false);
-        box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-        box->setMinimumWidth(160);
-    }
+    m_gain = new CSpinEdit(this);
+    CSpinEdit::Settings gain;
+    gain.value = static_cast<double>(point.gain);
+    gain.defaultValue = gain.value;
+    gain.minimum = 0.0;
+    gain.maximum = 10000.0;
+    gain.step = 0.01;
+    gain.decimals = 8;
+    gain.mode = CSpinEdit::floatMode;
+    m_gain->configure(gain);
 
     auto* group = new QGroupBox("Scaling", this);
     auto* form = new QFormLayout(group);
-    form->addRow("Offset:", m_offset);
-    form->addRow("Gain:", m_gain);
+    form->addRow("&Offset:", m_offset);
+    form->addRow("&Gain:", m_gain);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -86,6 +55,7 @@ ScaleImportDlg::ScaleImportDlg(const Import& point, QWidget* parent) : QDialog(p
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);
+    setMinimumWidth(320); // room for the title
 }
 
 double ScaleImportDlg::offset() const

@@ -2,10 +2,12 @@
 
 #include <QDialog>
 
-class QDoubleSpinBox;
-
 namespace quillan {
 class Import;
+}
+
+namespace quillan::controls {
+class CSpinEdit;
 }
 
 namespace quillan::dialogs {
@@ -19,12 +21,12 @@ public:
     [[nodiscard]] double offset() const;
     [[nodiscard]] double gain() const;
 
-    [[nodiscard]] QDoubleSpinBox& offsetBox() const { return *m_offset; }
-    [[nodiscard]] QDoubleSpinBox& gainBox() const { return *m_gain; }
+    [[nodiscard]] controls::CSpinEdit& offsetBox() const { return *m_offset; }
+    [[nodiscard]] controls::CSpinEdit& gainBox() const { return *m_gain; }
 
 private:
-    QDoubleSpinBox* m_offset = nullptr;
-    QDoubleSpinBox* m_gain = nullptr;
+    controls::CSpinEdit* m_offset = nullptr;
+    controls::CSpinEdit* m_gain = nullptr;
 };
 
 } // namespace quillan::dialogs

@@ -1,5 +1,6 @@
 #include "shell/MainFrame.h"
 
+#include "dialogs/UserOptionsDlg.h"
 #include "model/Node.h"
 #include "platform/QtPortLister.h"
 #include "platform/QtSettingsStore.h"
@@ -374,8 +375,7 @@ std::optional<bool> MainFrame::commandEnabled(Command command)
     case Command::saveAs:
         return doc.root() != nullptr;
     case Command::options:
-        // The user options dialog is not there yet.
-        return false;
+        return true;
     default:
         return std::nullopt;
     }
@@ -436,6 +436,9 @@ bool MainFrame::runCommand(Command command)
     case Command::about:
         runAbout();
         return true;
+    case Command::options:
+        runOptions();
+        return true;
     case Command::productSupport:
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(SUPPORT_URL)));
         return true;
@@ -453,6 +456,24 @@ void MainFrame::toggleDock(QDockWidget& dock)
         dock.hide();
     }
     refresh();
+}
+
+void MainFrame::runOptions()
+{
+    dialogs::UserOptionsDlg::Ports ports;
+    for (const device::PortInfo& port : m_portLister->listPorts()) {
+        ports.present.push_back(port.name);
+    }
+    ports.fixed = m_app.options().port;
+    dialogs::UserOptionsDlg options(m_app.settings(), m_app.notifications(), std::move(ports),
+                                    this);
+    if (options.exec() != QDialog::Accepted) {
+        return;
+    }
+    // Later log lines go to the file just chosen; the next gateway made takes the mode.
+    m_app.logFile().openLog(m_app.settings().configLogFile());
+    m_app.document().setDefaultConfigPortMode(
+        static_cast<uint32_t>(m_app.settings().defaultConfigPortMode()));
 }
 
 void MainFrame::runAbout()

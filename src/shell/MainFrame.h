@@ -127,6 +127,7 @@ private:
     void runNewProject();
     void runOpen();
     bool runSaveAs();
+    void runOptions();
     void runAbout();
     void toggleDock(QDockWidget& dock);
     // After New, Open or a failed open: the panes show the document as it now is.

@@ -1,5 +1,6 @@
 #include "views/ProjectPane.h"
 
+#include "dialogs/NewSiteDlg.h"
 #include "document/TarnDoc.h"
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
@@ -352,9 +353,12 @@ std::optional<bool> ProjectPane::commandEnabled(Command command)
     const auto* gateway = dynamic_cast<const ZAVGateway*>(n);
     switch (command) {
     case Command::nodeEdit:
+        // The root edits its active site; the property sheets of gateways and modules are
+        // not here yet.
+        return idle && n->isProjectRoot() && doc.root() != nullptr &&
+               doc.root()->activeSite() != nullptr;
     case Command::insertSite:
-        // Their dialogs (the site dialog and the property sheets) are not part of the pane.
-        return false;
+        return n != nullptr && n->isProjectRoot();
     case Command::nodeCopy:
         return idle && isPasteable(n);
     case Command::nodePaste: {
@@ -402,7 +406,16 @@ bool ProjectPane::runCommand(Command command)
     auto* gateway = dynamic_cast<ZAVGateway*>(n);
     switch (command) {
     case Command::nodeEdit:
+        if (n != nullptr && n->isProjectRoot() && m_app.document().root() != nullptr) {
+            if (Site* site = m_app.document().root()->activeSite();
+                site != nullptr && dialogs::editSiteWithDialog(m_app.document(), *site, this)) {
+                announceChanged(n);
+            }
+        }
+        return true;
     case Command::insertSite:
+        (void)dialogs::insertSiteWithDialog(m_app.document(), this);
+        return true;
     case Command::insertMenu:
         return true;
     case Command::nodeCopy:

@@ -1,5 +1,6 @@
 #include "views/ProjectTree.h"
 
+#include "controls/GatewayEdit.h"
 #include "views/ProjectTreeModel.h"
 
 #include <QContextMenuEvent>
@@ -10,35 +11,10 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QValidator>
 
 namespace quillan::views {
 
 namespace {
-
-// A node name is typed, never pasted into being: at most 63 characters of codes 33 to 127
-// without the characters a shell or a file name would trip over. Empty is allowed while
-// typing; ending the edit with it keeps the old name.
-class NodeNameValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    static constexpr int kMaxLength = 63;
-
-    State validate(QString& input, int&) const override
-    {
-        static const QString refused = QStringLiteral("\\|&;<>()$`\"'*?[#~=%:/.");
-        if (input.size() > kMaxLength) {
-            return Invalid;
-        }
-        for (const QChar c : input) {
-            if (c.unicode() < 33 || c.unicode() > 127 || refused.contains(c)) {
-                return Invalid;
-            }
-        }
-        return Acceptable;
-    }
-};
 
 class NodeNameDelegate final : public QStyledItemDelegate {
 public:
@@ -47,9 +23,8 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override
     {
-        auto* editor = new QLineEdit(parent);
+        auto* editor = new controls::GatewayEdit(parent);
         editor->setObjectName("nodeNameEditor");
-        editor->setValidator(new NodeNameValidator(editor));
         editor->setFrame(true);
         return editor;
     }

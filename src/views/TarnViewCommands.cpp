@@ -1,6 +1,7 @@
 #include "device/modbus/ui/ModbusView.h"
 #include "dialogs/ExportIntervalDlg.h"
 #include "dialogs/MapImportsDlg.h"
+#include "dialogs/NewSiteDlg.h"
 #include "dialogs/ScaleImportDlg.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
@@ -422,8 +423,7 @@ std::optional<bool> TarnView::siteEnabled(Command command) const
     case Command::siteRemove:
         return root->indexOfSite(site) > 0 && site != root->activeSite();
     default:
-        // Editing a site needs the site dialog, which is not here yet.
-        return false;
+        return true;
     }
 }
 
@@ -440,6 +440,11 @@ bool TarnView::runSite(Command command)
         break;
     case Command::siteRemove:
         m_app.document().removeSite(*site);
+        break;
+    case Command::siteProperties:
+        if (!dialogs::editSiteWithDialog(m_app.document(), *site, this)) {
+            return true;
+        }
         break;
     default:
         return false;

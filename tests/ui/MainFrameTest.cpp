@@ -1,4 +1,6 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
+#include "dialogs/UserOptionsDlg.h"
 #include "model/FileNode.h"
 #include "shell/CommandActions.h"
 #include "views/TarnView.h"
@@ -7,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -80,11 +83,28 @@ private Q_SLOTS:
         QCOMPARE(enabled(Command::save), save);
         QCOMPARE(enabled(Command::saveAs), saveAs);
         QCOMPARE(enabled(Command::exportCsv), exportCsv);
-        for (Command always : {Command::newProject, Command::open, Command::exit, Command::about,
-                               Command::productSupport, Command::retrieveProjectFile}) {
+        for (Command always :
+             {Command::newProject, Command::open, Command::exit, Command::about,
+              Command::productSupport, Command::retrieveProjectFile, Command::options}) {
             QVERIFY(enabled(always));
         }
-        QVERIFY(!enabled(Command::options));
+    }
+
+    void optionsReopenTheLogAtTheChosenPath()
+    {
+        test::TempDir dir;
+        ShellFixture f;
+        const std::string chosen = dir.file("chosen.log");
+        test::whenModal([&chosen](QWidget* modal) {
+            auto* options = qobject_cast<dialogs::UserOptionsDlg*>(modal);
+            QVERIFY(options != nullptr);
+            options->logBox().setText(QString::fromStdString(chosen));
+            QTest::keyClick(&options->logBox(), Qt::Key_Return);
+        });
+        f.frame.routeCommand(Command::options);
+        QCOMPARE(f.app.settings().configLogFile(), chosen);
+        f.app.logFile().writeLine("after the options");
+        QVERIFY(fileBytes(chosen).contains("after the options"));
     }
 
     void viewCommandsShowAndHideTheirBarsWithCheckMarks_data()

@@ -213,7 +213,13 @@ private Q_SLOTS:
         QTest::newRow("nothing copied: paste") << "" << "g2" << C::nodePaste << false;
         QTest::newRow("import points without selected rows") << "" << "g2" << C::importPoints
                                                              << false;
-        QTest::newRow("edit waits for its dialogs") << "" << "g1" << C::nodeEdit << false;
+        QTest::newRow("gateway edit waits for its property sheet") << "" << "g1" << C::nodeEdit
+                                                                   << false;
+        QTest::newRow("root: edit the active site") << "" << "root" << C::nodeEdit << true;
+        QTest::newRow("root: insert a site") << "" << "root" << C::insertSite << true;
+        QTest::newRow("second site: insert a site") << "second site" << "root" << C::insertSite
+                                                    << true;
+        QTest::newRow("gateway: no site to insert") << "" << "g1" << C::insertSite << false;
     }
     void commandsFollowTheSelectionAndState()
     {

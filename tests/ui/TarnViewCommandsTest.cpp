@@ -2,6 +2,7 @@
 // dialog, the output sources, scaling and intervals, and the root's site commands.
 
 #include "ViewTestSupport.h"
+#include "controls/CSpinEdit.h"
 #include "dialogs/ExportIntervalDlg.h"
 #include "dialogs/MapImportsDlg.h"
 #include "dialogs/ScaleImportDlg.h"
@@ -408,10 +409,11 @@ private Q_SLOTS:
 
         device.selectRows({0}); // "Project": no site behind it
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(false));
+        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(false));
         device.selectRows({3}); // Site_1: first and active
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(false));
         QCOMPARE(enabled(Command::siteRemove), std::optional<bool>(false));
-        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(false));
+        QCOMPARE(enabled(Command::siteProperties), std::optional<bool>(true));
 
         device.selectRows({4}); // North
         QCOMPARE(enabled(Command::siteActivate), std::optional<bool>(true));

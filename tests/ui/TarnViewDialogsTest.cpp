@@ -1,12 +1,12 @@
 // The point dialogs the tabbed view opens: what they show and the values they hand back.
 
 #include "ViewTestSupport.h"
+#include "controls/CSpinEdit.h"
 #include "dialogs/ExportIntervalDlg.h"
 #include "dialogs/MapImportsDlg.h"
 #include "dialogs/ScaleImportDlg.h"
 
 #include <QCheckBox>
-#include <QDoubleSpinBox>
 #include <QTimeEdit>
 #include <QtTest>
 
@@ -37,10 +37,9 @@ private Q_SLOTS:
         const auto shared = importPoints(*p.g2, *p.g1, {pointNamed(*p.g2, "VIN")});
         dialogs::ScaleImportDlg dialog(*shared.front());
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QDoubleSpinBox& box = gainBox ? dialog.gainBox() : dialog.offsetBox();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        controls::CSpinEdit& box = gainBox ? dialog.gainBox() : dialog.offsetBox();
         box.setFocus();
-        box.selectAll();
         QTest::keyClicks(&box, typed);
         QTest::keyClick(&box, Qt::Key_Tab);
         QCOMPARE(gainBox ? dialog.gain() : dialog.offset(), expected);
@@ -57,8 +56,10 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle(), QString("Scale Import - ( Gateway:MBModule:Flow )"));
         QCOMPARE(dialog.gain(), 0.25);
         QCOMPARE(dialog.offset(), -3.5);
-        QCOMPARE(dialog.gainBox().decimals(), 8);
-        QCOMPARE(dialog.offsetBox().decimals(), 1);
+        QCOMPARE(dialog.gainBox().settings().decimals, 8);
+        QCOMPARE(dialog.offsetBox().settings().decimals, 1);
+        QCOMPARE(dialog.gainBox().text(), QString("0.25000000"));
+        QCOMPARE(dialog.offsetBox().text(), QString("-3.5"));
     }
 
     void intervalOpensAsTimeOfDay_data()

@@ -1,13 +1,23 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
-// dialog, the Debug tab of the output window, and the start, new-project and about dialogs.
-// Give it settings of its own (XDG_CONFIG_HOME).
+// dialog, the Debug tab of the output window, the start, new-project and about dialogs, the point
+// dialogs, the user options and the site dialog. Give it settings of its own (XDG_CONFIG_HOME).
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
 #include "device/modbus/ui/MBWriteDlg.h"
 #include "device/modbus/ui/ModbusView.h"
+#include "dialogs/EditStartingRegisterDlg.h"
+#include "dialogs/ExportIntervalDlg.h"
+#include "dialogs/MapImportsDlg.h"
+#include "dialogs/NewSiteDlg.h"
+#include "dialogs/OutputNameDlg.h"
+#include "dialogs/ScaleImportDlg.h"
+#include "dialogs/UserOptionsDlg.h"
+#include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "model/FileNode.h"
+#include "model/Import.h"
 #include "model/Node.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/AboutDlg.h"
@@ -347,6 +357,49 @@ int main(int argc, char* argv[])
         newProject.show();
         settle();
         ok = save(newProject.grab(), outDir, "new-project.png") && ok;
+    }
+
+    // The point dialogs, the user options and the site dialog, each as it opens.
+    const auto shoot = [&](QDialog& dialog, const char* file) {
+        dialog.show();
+        settle();
+        ok = save(dialog.grab(), outDir, file) && ok;
+        dialog.hide();
+    };
+    if (gateway != nullptr && !gateway->sharedImports().empty()) {
+        dialogs::ScaleImportDlg scale(*gateway->sharedImports().front(), &frame);
+        shoot(scale, "dialog-scale-import.png");
+        std::vector<RFImport*> shared;
+        for (const auto& point : gateway->sharedImports()) {
+            if (auto* rf = dynamic_cast<RFImport*>(point.get())) {
+                shared.push_back(rf);
+            }
+        }
+        dialogs::MapImportsDlg map(gateway->getName(), shared, app.settings(), &frame);
+        shoot(map, "dialog-map-imports.png");
+        dialogs::EditStartingRegisterDlg startingRegister(gateway->startingRegister, &frame);
+        shoot(startingRegister, "dialog-starting-register.png");
+    }
+    {
+        dialogs::ExportIntervalDlg interval(3725, &frame);
+        shoot(interval, "dialog-export-interval.png");
+        dialogs::WriteImportDlg newWriteImport(app.settings(), &frame);
+        newWriteImport.nameBox().setText("Setpoint_2");
+        shoot(newWriteImport, "dialog-write-import.png");
+        dialogs::WriteImportDlg modifyWriteImport(app.settings(), "Speed", true, &frame);
+        shoot(modifyWriteImport, "dialog-modify-write-import.png");
+        dialogs::OutputNameDlg pointName("Flow", &frame);
+        shoot(pointName, "dialog-point-name.png");
+        NullNotificationSink nobody;
+        dialogs::UserOptionsDlg userOptions(app.settings(), nobody,
+                                            {{"ttyS0", "ttyUSB0"}, std::nullopt}, &frame);
+        shoot(userOptions, "dialog-user-options.png");
+        dialogs::NewSiteDlg newSite(Site{}, false, &frame);
+        shoot(newSite, "dialog-new-site.png");
+        if (Site* active = app.document().root()->activeSite()) {
+            dialogs::NewSiteDlg editSite(*active, true, &frame);
+            shoot(editSite, "dialog-edit-site.png");
+        }
     }
 
     ok = save(iconSheet(), outDir, "icons.png") && ok;

@@ -1,0 +1,12 @@
+#include "controls/GatewayEdit.h"
+
+#include "controls/TextRules.h"
+
+namespace quillan::controls {
+
+GatewayEdit::GatewayEdit(QWidget* parent) : QLineEdit(parent)
+{
+    setValidator(new NodeNameValidator(this));
+}
+
+} // namespace quillan::controls
