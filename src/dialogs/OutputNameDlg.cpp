@@ -1,5 +1,7 @@
 #include "dialogs/OutputNameDlg.h"
 
+#include "model/Text.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -13,7 +15,7 @@ OutputNameDlg::OutputNameDlg(const std::string& name, QWidget* parent)
     : QDialog(parent), m_name(name)
 {
     setWindowTitle("Edit Point Name");
-    m_box = new QLineEdit(QString::fromStdString(name), this);
+    m_box = new QLineEdit(QString::fromStdString(cp1252ToUtf8(name)), this);
     m_box->setMinimumWidth(220);
     m_box->selectAll();
 
@@ -28,7 +30,7 @@ OutputNameDlg::OutputNameDlg(const std::string& name, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_box, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!text.isEmpty()) {
-            m_name = text.toStdString();
+            m_name = utf8ToCp1252(text.toStdString());
         }
         // An emptied box would hand back an older text than the one on screen.
         m_ok->setEnabled(!text.isEmpty());

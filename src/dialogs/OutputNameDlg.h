@@ -8,7 +8,8 @@ class QPushButton;
 
 namespace quillan::dialogs {
 
-// "Edit Point Name" of the Modbus module pages: a point's new name, never an empty one.
+// "Edit Point Name" of the Modbus module pages: a point's new name, never an empty one,
+// in the project's 8-bit character set.
 class OutputNameDlg final : public QDialog {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "dialogs/WriteImportDlg.h"
 
+#include "model/Text.h"
 #include "settings/ProjectSettings.h"
 
 #include <QDialogButtonBox>
@@ -29,7 +30,7 @@ WriteImportDlg::WriteImportDlg(ProjectSettings& settings, const std::string& nam
 {
     build();
     setWindowTitle("Modify Write Import");
-    m_name->setText(QString::fromStdString(name));
+    m_name->setText(QString::fromStdString(cp1252ToUtf8(name)));
     m_name->selectAll();
     (isFloat ? m_float : m_integer)->setChecked(true);
     m_integer->setEnabled(false);
@@ -77,7 +78,7 @@ void WriteImportDlg::typeClicked(bool isFloat)
 
 std::string WriteImportDlg::name() const
 {
-    return m_name->text().toStdString();
+    return utf8ToCp1252(m_name->text().toStdString());
 }
 
 bool WriteImportDlg::isFloat() const

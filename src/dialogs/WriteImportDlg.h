@@ -16,7 +16,8 @@ namespace quillan::dialogs {
 // "New Write Import..." and "Modify Write Import" of the Modbus tab: the name of a Modbus
 // write import and, for a new one, its type. A new one starts with the type chosen last, and
 // a click on a type is remembered at once ("mbWriteImportSettings"), even when the dialog is
-// then cancelled. A modified one keeps its type. OK waits for a name.
+// then cancelled. A modified one keeps its type. OK waits for a name. Names go in and out in
+// the project's 8-bit character set.
 //
 // New:    WriteImportDlg dialog(settings, parent);
 //         if (dialog.exec() == QDialog::Accepted)

@@ -77,4 +77,23 @@ inline std::shared_ptr<SeenMenu> closeNextMenu()
     return seen;
 }
 
+// Hands the next dialog of type D that becomes the active modal widget to answer, which must
+// close it (accept, reject, or a click on its buttons).
+template <typename D, typename Answer>
+void answerNextDialog(Answer answer)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        answer(*dialog);
+    });
+    timer->start();
+}
+
 } // namespace quillan::test

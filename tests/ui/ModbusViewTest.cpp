@@ -1,10 +1,14 @@
 // The Modbus tab without a gateway on the line: which commands are enabled when, moving,
-// deleting and dragging map entries, the "Modbus" menu and the write dialog.
+// deleting and dragging map entries, the "Modbus" menu, the write-import and starting-register
+// dialogs and the write dialog.
 
 #include "device/modbus/ui/ModbusView.h"
 
 #include "ViewTestSupport.h"
+#include "controls/ClampSpinBox.h"
 #include "device/modbus/ui/MBWriteDlg.h"
+#include "dialogs/EditStartingRegisterDlg.h"
+#include "dialogs/WriteImportDlg.h"
 #include "model/FileNode.h"
 #include "ui/ModalAnswers.h"
 #include "ui/ProjectFixture.h"
@@ -14,6 +18,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -21,6 +26,8 @@ using namespace quillan;
 using namespace quillan::test;
 using device::modbus::MBWriteDlg;
 using device::modbus::ModbusView;
+using dialogs::EditStartingRegisterDlg;
+using dialogs::WriteImportDlg;
 using shell::Command;
 using views::TarnView;
 
@@ -137,37 +144,58 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("enabled");
         const QStringList rowCommands{"Delete", "Poll Modbus Register(s)",
                                       "Write Value to Register"};
+        // Any shown gateway takes a new write import and a new starting register.
+        const QStringList gatewayCommands{"New Write Import...", "Edit Starting Register..."};
         QTest::newRow("nothing selected") << ""
-                                          << "" << QStringList();
+                                          << "" << gatewayCommands;
         QTest::newRow("top row") << "3001"
                                  << ""
-                                 << QStringList{"Move Down", "Add Refresh Time"} + rowCommands;
+                                 << QStringList{"Move Down", "Add Refresh Time"} + rowCommands +
+                                        gatewayCommands;
         QTest::newRow("refresh row")
             << "3004"
-            << "" << QStringList{"Move Up", "Move Down", "Remove Refresh Time"} + rowCommands;
-        QTest::newRow("last integer entry")
+            << ""
+            << QStringList{"Move Up", "Move Down", "Remove Refresh Time"} + rowCommands +
+                   gatewayCommands;
+        QTest::newRow("write import")
             << "3005"
-            << "" << QStringList{"Move Up", "Add Refresh Time"} + rowCommands;
-        QTest::newRow("only float entry") << "7001"
-                                          << "" << QStringList{"Add Refresh Time"} + rowCommands;
+            << ""
+            << QStringList{"Move Up", "Add Refresh Time", "Modify Write Import..."} +
+                   rowCommands + gatewayCommands;
+        QTest::newRow("only float entry")
+            << "7001"
+            << "" << QStringList{"Add Refresh Time"} + rowCommands + gatewayCommands;
         QTest::newRow("two rows, the first without refresh time")
             << "3002,3003"
-            << "" << QStringList{"Add Refresh Time", "Delete", "Poll Modbus Register(s)"};
+            << ""
+            << QStringList{"Add Refresh Time", "Delete", "Poll Modbus Register(s)"} +
+                   gatewayCommands;
         QTest::newRow("two rows, the first with refresh time")
             << "3003,3005"
-            << "" << QStringList{"Remove Refresh Time", "Delete", "Poll Modbus Register(s)"};
+            << ""
+            << QStringList{"Remove Refresh Time", "Delete", "Poll Modbus Register(s)"} +
+                   gatewayCommands;
+        QTest::newRow("two rows, the first a write import")
+            << "3005,7001"
+            << ""
+            << QStringList{"Add Refresh Time", "Delete", "Modify Write Import...",
+                           "Poll Modbus Register(s)"} +
+                   gatewayCommands;
         QTest::newRow("device connection open")
             << "3002"
-            << "connection" << QStringList{"Move Up", "Move Down", "Add Refresh Time", "Delete"};
+            << "connection"
+            << QStringList{"Move Up", "Move Down", "Add Refresh Time", "Delete"} + gatewayCommands;
         QTest::newRow("port held by another exchange")
             << "3002"
-            << "port busy" << QStringList{"Move Up", "Move Down", "Add Refresh Time", "Delete"};
+            << "port busy"
+            << QStringList{"Move Up", "Move Down", "Add Refresh Time", "Delete"} + gatewayCommands;
         QTest::newRow("points copied from this gateway")
             << ""
-            << "clipboard Gateway" << QStringList{"Paste Integer", "Paste Float"};
+            << "clipboard Gateway"
+            << QStringList{"Paste Integer", "Paste Float"} + gatewayCommands;
         QTest::newRow("points copied from another gateway")
             << ""
-            << "clipboard Gateway_2" << QStringList();
+            << "clipboard Gateway_2" << gatewayCommands;
         QTest::newRow("project root shown") << ""
                                             << "root" << QStringList();
     }
@@ -189,7 +217,13 @@ private Q_SLOTS:
         } else if (state == "root") {
             f.view.nodeSelected(f.t.doc.root(), nullptr);
         }
-        QCOMPARE(f.enabledCommands(), enabled);
+        QStringList expected; // in menu order
+        for (const auto& [command, name] : kMapCommands) {
+            if (enabled.contains(name)) {
+                expected << name;
+            }
+        }
+        QCOMPARE(f.enabledCommands(), expected);
         // A disabled command does nothing, and says it was taken.
         QVERIFY(f.view.runCommand(Command::mapDelete));
         QCOMPARE(f.t.doc.isModified(), enabled.contains("Delete"));
@@ -375,8 +409,55 @@ private Q_SLOTS:
         QCOMPARE(menu->all, all);
         // No gateway is attached: Poll and Write still go, and report the closed port.
         QCOMPARE(menu->enabled,
-                 QStringList({"Add Refresh Time", "Delete", "Poll Modbus Register(s)",
+                 QStringList({"Add Refresh Time", "Delete", "New Write Import...",
+                              "Edit Starting Register...", "Poll Modbus Register(s)",
                               "Write Value to Register"}));
+    }
+
+    // The three dialog commands, each answered as a user would.
+    void writeImportsAndTheStartingRegisterGoThroughTheirDialogs()
+    {
+        MapFixture f(false);
+        // New: a float write import goes after Temp in the floating-point table.
+        answerNextDialog<WriteImportDlg>([](WriteImportDlg& dialog) {
+            dialog.floatButton().click();
+            QTest::keyClicks(&dialog.nameBox(), "Pump");
+            QTest::keyClick(&dialog.nameBox(), Qt::Key_Return);
+        });
+        QVERIFY(f.view.runCommand(Command::mapNewWriteImport));
+        QCOMPARE(f.column(kRegisterColumn),
+                 QStringList({"3001", "3002", "3003", "3004", "7001", "7002"}));
+        QCOMPARE(f.column(kPointColumn).last(), QString("Pump"));
+        QVERIFY(f.t.doc.isModified());
+
+        // Modify: Setpoint is renamed and stays in the integer table, whatever the type shown.
+        f.select("3004");
+        answerNextDialog<WriteImportDlg>([](WriteImportDlg& dialog) {
+            QVERIFY(dialog.isModify());
+            QVERIFY(dialog.integerButton().isChecked());
+            QVERIFY(!dialog.floatButton().isEnabled());
+            dialog.nameBox().setText("Valve");
+            dialog.okButton().click();
+        });
+        QVERIFY(f.view.runCommand(Command::mapModifyWriteImport));
+        QCOMPARE(f.column(kPointColumn).at(3), QString("Valve"));
+        QCOMPARE(f.column(kRegisterColumn).at(3), QString("3004"));
+
+        // Starting register: the integer table renumbers from it; Cancel changes nothing.
+        answerNextDialog<EditStartingRegisterDlg>([](EditStartingRegisterDlg& dialog) {
+            QCOMPARE(dialog.startingRegister(), 3001);
+            dialog.registerBox().setValue(100);
+            dialog.accept();
+        });
+        QVERIFY(f.view.runCommand(Command::mapEditStartingRegister));
+        QCOMPARE(f.column(kRegisterColumn),
+                 QStringList({"100", "101", "102", "103", "7001", "7002"}));
+        answerNextDialog<EditStartingRegisterDlg>([](EditStartingRegisterDlg& dialog) {
+            dialog.registerBox().setValue(5);
+            dialog.reject();
+        });
+        QVERIFY(f.view.runCommand(Command::mapEditStartingRegister));
+        QCOMPARE(f.column(kRegisterColumn).first(), QString("100"));
     }
 
     void sendIsEnabledOnlyForAValueTheRegisterTakes_data()

@@ -1,12 +1,13 @@
 #include "device/modbus/ui/MBWriteDlg.h"
 
+#include "controls/VelNumEdit.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace quillan::device::modbus {
@@ -32,11 +33,11 @@ MBWriteDlg::MBWriteDlg(uint16_t reg, const QString& registerText, const QString&
     setWindowTitle(QString("Send Modbus Write (Register %1)").arg(registerText.trimmed()));
     const bool isFloat = reg > LAST_INTEGER_REGISTER;
 
-    m_edit = new QLineEdit(this);
-    m_edit->setMaxLength(kMaxValueLength);
+    auto* edit = new controls::VelNumEdit(this);
     // No sign, and a decimal point only where the register holds a float.
-    m_edit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(isFloat ? R"([0-9]*\.?[0-9]*)" : "[0-9]*"), m_edit));
+    edit->setAllowDecimal(isFloat);
+    edit->setMaxLength(kMaxValueLength);
+    m_edit = edit;
     m_hint = new QLabel(
         isFloat ? "A decimal number, such as 12.5." : "A whole number from 0 to 32767.", this);
 

@@ -3,8 +3,11 @@
 #include "device/modbus/ModbusTab.h"
 #include "device/modbus/ui/MBWriteDlg.h"
 #include "device/modbus/ui/ModbusExchange.h"
+#include "dialogs/EditStartingRegisterDlg.h"
+#include "dialogs/WriteImportDlg.h"
 #include "gateway/PointCommands.h"
 #include "gateway/ZAVGateway.h"
+#include "model/Import.h"
 #include "model/ModbusMap.h"
 #include "shell/TarnApp.h"
 #include "views/ListRowModel.h"
@@ -141,12 +144,10 @@ std::optional<bool> ModbusView::commandEnabled(Command command)
         return g != nullptr && !selected.empty();
     case Command::mapNewWriteImport:
     case Command::mapEditStartingRegister:
-        // Enabled for any gateway (g != nullptr) once WriteImportDlg and
-        // EditStartingRegisterDlg are in; see runCommand.
-        return false;
+        return g != nullptr;
     case Command::mapModifyWriteImport:
-        // Once WriteImportDlg is in: the first selected entry shows an MBCommand point.
-        return false;
+        return g != nullptr && first != nullptr &&
+               dynamic_cast<const MBCommand*>(first->point) != nullptr;
     case Command::mapPoll:
         return g != nullptr && !selected.empty() && canExchange();
     case Command::mapWrite:
@@ -177,13 +178,37 @@ bool ModbusView::runCommand(Command command)
     case Command::mapDelete:
         deleteSelection();
         break;
-    case Command::mapNewWriteImport:
-        // WriteImportDlg: on OK, newWriteImport(dialog.name(), dialog.isFloatTable()).
-    case Command::mapModifyWriteImport:
-        // WriteImportDlg for the first selected entry: on OK, modifyWriteImport(dialog.name()).
-    case Command::mapEditStartingRegister:
-        // EditStartingRegisterDlg: on OK, editStartingRegister(dialog.value()).
+    case Command::mapNewWriteImport: {
+        dialogs::WriteImportDlg dialog(m_app.settings(), this);
+        if (dialog.exec() == QDialog::Accepted) {
+            newWriteImport(dialog.name(), dialog.isFloat());
+        }
         break;
+    }
+    case Command::mapModifyWriteImport: {
+        const std::vector<ModbusMap*> entries = selectedEntries();
+        if (entries.empty() || entries.front()->point == nullptr) {
+            break;
+        }
+        const ModbusMap& first = *entries.front();
+        dialogs::WriteImportDlg dialog(m_app.settings(), first.point->pointName,
+                                       first.isFloatFormat(), this);
+        if (dialog.exec() == QDialog::Accepted) {
+            modifyWriteImport(dialog.name());
+        }
+        break;
+    }
+    case Command::mapEditStartingRegister: {
+        const ZAVGateway* g = gateway();
+        if (g == nullptr) {
+            break;
+        }
+        dialogs::EditStartingRegisterDlg dialog(static_cast<int>(g->startingRegister), this);
+        if (dialog.exec() == QDialog::Accepted) {
+            editStartingRegister(dialog.startingRegister());
+        }
+        break;
+    }
     case Command::mapPoll:
         poll();
         break;
@@ -300,6 +325,7 @@ void ModbusView::editStartingRegister(long value)
         return;
     }
     g->editStartingRegister(value);
+    setModified();
     refill();
     Q_EMIT viewsChanged();
 }
