@@ -11,6 +11,9 @@ TarnApp::TarnApp(SettingsStore& store, AppOptions options)
       m_document(std::make_unique<TarnDoc>(m_notifications, m_prompts))
 {
     m_logFile.openLog(m_settings->configLogFile());
+    // The gateways this session makes start with the mode the user chose last.
+    m_document->setDefaultConfigPortMode(
+        static_cast<uint32_t>(m_settings->defaultConfigPortMode()));
     m_port.factory().setSerialPortMaker(
         [this] { return std::make_unique<platform::QtSerialLink>(&m_notifications); });
     m_simulator = sim::addSimulatorPort(m_port.factory());

@@ -1,4 +1,8 @@
 #include "ShellTestSupport.h"
+#include "gateway/ZAVGateway.h"
+#include "settings/MemorySettingsStore.h"
+#include "settings/ProjectSettings.h"
+#include "support/ProjectBuilding.h"
 #include "shell/LockKeyIndicators.h"
 #include "shell/StartDialog.h"
 #include "views/TarnView.h"
@@ -76,6 +80,18 @@ private Q_SLOTS:
     }
 
     // A named file that cannot be read is reported, and the start dialog is offered instead.
+    // The mode chosen in an earlier session reaches the first gateway made in this one.
+    void newGatewaysTakeTheStoredConfigPortMode()
+    {
+        MemorySettingsStore store;
+        ProjectSettings(store).setDefaultConfigPortMode(1);
+        TarnApp app(store, {});
+        app.document().newProject(test::plantValues("/tmp/quillan-startup/"));
+        const ZAVGateway* added = app.document().insertGateway();
+        QVERIFY(added != nullptr);
+        QCOMPARE(int(added->port(0)->protocol), int(protocolModbusSlave));
+    }
+
     void aBadCommandLineFileFallsBackToTheStartDialog()
     {
         test::TempDir dir;
