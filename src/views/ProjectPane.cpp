@@ -1,6 +1,8 @@
 #include "views/ProjectPane.h"
 
 #include "dialogs/NewSiteDlg.h"
+#include "gateway/ui/NodeProperties.h"
+#include "gateway/ui/NodePropertySheet.h"
 #include "document/TarnDoc.h"
 #include "gateway/ZAVGateway.h"
 #include "model/MBModule.h"
@@ -353,10 +355,11 @@ std::optional<bool> ProjectPane::commandEnabled(Command command)
     const auto* gateway = dynamic_cast<const ZAVGateway*>(n);
     switch (command) {
     case Command::nodeEdit:
-        // The root edits its active site; the property sheets of gateways and modules are
-        // not here yet.
-        return idle && n->isProjectRoot() && doc.root() != nullptr &&
-               doc.root()->activeSite() != nullptr;
+        // The root edits its active site; gateways and Modbus modules have their sheets.
+        return idle && n != nullptr &&
+               ((n->isProjectRoot() && doc.root() != nullptr &&
+                 doc.root()->activeSite() != nullptr) ||
+                gateway::ui::hasPropertySheet(*n));
     case Command::insertSite:
         return n != nullptr && n->isProjectRoot();
     case Command::nodeCopy:
@@ -409,6 +412,11 @@ bool ProjectPane::runCommand(Command command)
         if (n != nullptr && n->isProjectRoot() && m_app.document().root() != nullptr) {
             if (Site* site = m_app.document().root()->activeSite();
                 site != nullptr && dialogs::editSiteWithDialog(m_app.document(), *site, this)) {
+                announceChanged(n);
+            }
+        } else if (n != nullptr && gateway::ui::hasPropertySheet(*n)) {
+            if (gateway::ui::showNodeProperties(m_app, *n, this) ==
+                gateway::ui::NodePropertySheet::resultOk) {
                 announceChanged(n);
             }
         }

@@ -213,8 +213,7 @@ private Q_SLOTS:
         QTest::newRow("nothing copied: paste") << "" << "g2" << C::nodePaste << false;
         QTest::newRow("import points without selected rows") << "" << "g2" << C::importPoints
                                                              << false;
-        QTest::newRow("gateway edit waits for its property sheet") << "" << "g1" << C::nodeEdit
-                                                                   << false;
+        QTest::newRow("gateway: edit its properties") << "" << "g1" << C::nodeEdit << true;
         QTest::newRow("root: edit the active site") << "" << "root" << C::nodeEdit << true;
         QTest::newRow("root: insert a site") << "" << "root" << C::insertSite << true;
         QTest::newRow("second site: insert a site") << "second site" << "root" << C::insertSite
@@ -450,7 +449,8 @@ private Q_SLOTS:
                               "Read Site Security Key", "Save File to Gateway", "Import Points",
                               "Re&name", "Delete"}));
         QCOMPARE(menu->enabled,
-                 QStringList({"Copy", "&Insert", "Save File to Gateway", "Re&name", "Delete"}));
+                 QStringList({"Edit...", "Copy", "&Insert", "Save File to Gateway", "Re&name",
+                              "Delete"}));
     }
 
     void insertingAddsToTheTree()
