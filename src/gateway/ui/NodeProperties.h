@@ -3,6 +3,7 @@
 class QWidget;
 
 namespace quillan {
+class ConfigImage;
 class MBModule;
 class Node;
 class ZAVGateway;
@@ -25,5 +26,10 @@ int showNodeProperties(shell::TarnApp& app, Node& node, QWidget* parent);
 // The sheets themselves, each in a file of its own.
 int showGatewayProperties(shell::TarnApp& app, ZAVGateway& gateway, QWidget* parent);
 int showModbusModuleProperties(shell::TarnApp& app, MBModule& module, QWidget* parent);
+
+class NodePropertySheet;
+// The device window's read-only "Config Port" and "RTU Port" pages, on the COM1 and COM3
+// records of the configuration read from the gateway (DevicePortPages.cpp).
+void addDevicePortPages(NodePropertySheet& sheet, const ConfigImage& image);
 
 } // namespace quillan::gateway::ui
