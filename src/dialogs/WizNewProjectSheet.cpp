@@ -150,7 +150,8 @@ NewProjectValues WizNewProjectSheet::stepValues() const
 void WizNewProjectSheet::addPage(WizardPage* page)
 {
     m_stack->addWidget(page);
-    // Pages joining later would otherwise come after the buttons in the Tab order.
+    // Tab takes the page's fields in their order, then the buttons, whatever the order in
+    // which the fields were made.
     QWidget* previous = m_cancel;
     for (QWidget* field : page->tabChain()) {
         QWidget::setTabOrder(previous, field);

@@ -117,8 +117,8 @@ void WizProjectPage::nameChanged(const QString& text)
     // Only the last character is looked at, so a pasted name keeps what is inside it; taking
     // the character off changes the text again, which looks at the new last one.
     if (!text.isEmpty() && kBadLastCharacters.contains(text.back())) {
+        // setText leaves the caret at the end.
         m_name->setText(text.chopped(1));
-        m_name->end(false);
         return;
     }
     Q_EMIT completeChanged();
