@@ -116,7 +116,7 @@ WizNewProjectSheet::WizNewProjectSheet(ProjectSettings& settings, QWidget* paren
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Room for the whole confirmation of a project with its gateway and the warning.
-    setMinimumSize(660, 540);
+    setMinimumSize(660, 510);
     activate(m_projectPage);
 }
 

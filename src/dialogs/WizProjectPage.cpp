@@ -1,5 +1,6 @@
 #include "dialogs/WizProjectPage.h"
 
+#include "dialogs/WizardSummary.h"
 #include "model/Text.h"
 #include "settings/ProjectSettings.h"
 
@@ -80,15 +81,21 @@ WizProjectPage::WizProjectPage(ProjectSettings& settings, QWidget* parent)
                             this);
     hint->setWordWrap(true);
     hint->setForegroundRole(QPalette::PlaceholderText);
+    m_target = new QLabel(this);
+    m_target->setWordWrap(true);
+    m_target->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(group);
     layout->addWidget(hint);
+    layout->addSpacing(8);
+    layout->addWidget(m_target);
     layout->addStretch();
 
     connect(m_name, &QLineEdit::textChanged, this, &WizProjectPage::nameChanged);
-    connect(m_folder, &QLineEdit::textChanged, this, &WizardPage::completeChanged);
+    connect(m_folder, &QLineEdit::textChanged, this, &WizProjectPage::showTarget);
+    showTarget();
     connect(m_browse, &QPushButton::clicked, this, &WizProjectPage::browse);
 }
 
@@ -120,6 +127,17 @@ void WizProjectPage::nameChanged(const QString& text)
         // setText leaves the caret at the end.
         m_name->setText(text.chopped(1));
         return;
+    }
+    showTarget();
+}
+
+void WizProjectPage::showTarget()
+{
+    m_target->setVisible(isComplete());
+    if (isComplete()) {
+        m_target->setText(QStringLiteral("Project file: %1")
+                              .arg(QString::fromStdString(wizardTargetPath(
+                                  folder().toStdString(), projectName().toStdString()))));
     }
     Q_EMIT completeChanged();
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/WizardPage.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -33,11 +34,14 @@ public:
 private:
     void nameChanged(const QString& text);
     void browse();
+    // The file the project will be saved to, once name and folder are given.
+    void showTarget();
 
     ProjectSettings& m_settings;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_folder = nullptr;
     QPushButton* m_browse = nullptr;
+    QLabel* m_target = nullptr;
 };
 
 } // namespace quillan::dialogs
