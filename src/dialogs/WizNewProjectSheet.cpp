@@ -237,9 +237,8 @@ void WizNewProjectSheet::finish()
     }
     m_current->storeFields();
     m_targetExists = QFileInfo::exists(targetPath());
-    WizardSummary summary =
-        wizardSummary(stepValues(), utf8ToCp1252(m_projectPage->folder().toStdString()),
-                      m_targetExists);
+    WizardSummary summary = wizardSummary(
+        stepValues(), utf8ToCp1252(m_projectPage->folder().toStdString()), m_targetExists);
     if (m_endPage == nullptr) {
         m_endPage = new WizEndPage(m_settings, m_stack);
         addPage(m_endPage);

@@ -14,8 +14,8 @@
 #include "gateway/ZAVGateway.h"
 #include "model/FileNode.h"
 #include "model/SerialPortDefinition.h"
-#include "model/Text.h"
 #include "model/Site.h"
+#include "model/Text.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/ProjectSettings.h"
 #include "views/TarnView.h"
@@ -554,13 +554,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("name");
         for (const char* bad : {"\"", "*", "/", ":", "<", ">", "?", "\\", "|"}) {
-            QTest::addRow("typed %s at the end", bad) << QString("Plant%1").arg(bad) << QString()
-                                                      << QString("Plant");
+            QTest::addRow("typed %s at the end", bad)
+                << QString("Plant%1").arg(bad) << QString() << QString("Plant");
         }
         // Each typed character is the last one when it is typed.
         QTest::newRow("typed colon inside") << "Pl:ant" << QString() << "Plant";
-        QTest::newRow("pasted colon inside") << "" << "Pl:ant" << "Pl:ant";
-        QTest::newRow("pasted colon at the end") << "Plant" << "A:" << "PlantA";
+        QTest::newRow("pasted colon inside") << ""
+                                             << "Pl:ant"
+                                             << "Pl:ant";
+        QTest::newRow("pasted colon at the end") << "Plant"
+                                                 << "A:"
+                                                 << "PlantA";
         QTest::newRow("space and dot stay") << "North Plant.2" << QString() << "North Plant.2";
         // The project file keeps names in its 8-bit character set.
         QTest::newRow("character outside the file's set") << "Nord\u4e2d" << QString() << "Nord";
@@ -619,11 +623,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("value");
-        QTest::newRow("group 1000") << "group" << "1000" << 999;
-        QTest::newRow("group 999") << "group" << "999" << 999;
-        QTest::newRow("slave id 0") << "slave id" << "0" << 1;
-        QTest::newRow("slave id 300") << "slave id" << "300" << 300;
-        QTest::newRow("slave id 70000") << "slave id" << "70000" << 65535;
+        QTest::newRow("group 1000") << "group"
+                                    << "1000" << 999;
+        QTest::newRow("group 999") << "group"
+                                   << "999" << 999;
+        QTest::newRow("slave id 0") << "slave id"
+                                    << "0" << 1;
+        QTest::newRow("slave id 300") << "slave id"
+                                      << "300" << 300;
+        QTest::newRow("slave id 70000") << "slave id"
+                                        << "70000" << 65535;
     }
     void typedNumbersAreClamped()
     {
@@ -743,17 +752,16 @@ private Q_SLOTS:
                                                "Next >",       "Finish",        "Cancel",
                                                "Project Name"};
         QTest::newRow("step 2") << "step 2"
-                                << QStringList{"Frequency", "Channel", "Group", "< Back",
+                                << QStringList{"Frequency", "Channel", "Group",  "< Back",
                                                "Next >",    "Finish",  "Cancel", "Frequency"};
         // Type is fixed and disabled: Tab passes it by.
         QTest::newRow("step 3") << "step 3"
-                                << QStringList{"Gateway Name", "Tx Power",         "RTU Port",
-                                               "Slave ID",     "Baud Rate",        "Config Port Mode",
-                                               "< Back",       "Finish",           "Cancel",
+                                << QStringList{"Gateway Name", "Tx Power",  "RTU Port",
+                                               "Slave ID",     "Baud Rate", "Config Port Mode",
+                                               "< Back",       "Finish",    "Cancel",
                                                "Gateway Name"};
-        QTest::newRow("confirm") << "confirm"
-                                 << QStringList{"QTextEdit", "Save Text", "< Back", "Confirm",
-                                                "Cancel", "QTextEdit"};
+        QTest::newRow("confirm") << "confirm" << QStringList{"QTextEdit", "Save Text", "< Back",
+                                                             "Confirm",   "Cancel",    "QTextEdit"};
     }
     void tabGoesRoundEachPageInOrder()
     {
@@ -774,10 +782,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("afterEnter");
-        QTest::newRow("step 1") << "step 1" << "Step 2";
-        QTest::newRow("step 2") << "step 2" << "Step 3";
-        QTest::newRow("step 3") << "step 3" << "Confirmation";
-        QTest::newRow("confirm") << "confirm" << "accepted";
+        QTest::newRow("step 1") << "step 1"
+                                << "Step 2";
+        QTest::newRow("step 2") << "step 2"
+                                << "Step 3";
+        QTest::newRow("step 3") << "step 3"
+                                << "Confirmation";
+        QTest::newRow("confirm") << "confirm"
+                                 << "accepted";
     }
     void enterGoesOnAndEscapeCancels()
     {

@@ -2,7 +2,8 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start and about dialogs, the new project
-// wizard's pages, the point dialogs, the user options and the site dialog. Give it settings of its own (XDG_CONFIG_HOME).
+// wizard's pages, the point dialogs, the user options and the site dialog. Give it settings of
+// its own (XDG_CONFIG_HOME).
 #include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
