@@ -35,7 +35,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <algorithm>
 
 namespace quillan::shell {
 
@@ -68,9 +67,6 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     setAcceptDrops(true);
     setDockOptions(AnimatedDocks | AllowTabbedDocks | AllowNestedDocks);
     m_app.prompts().setParent(this);
-    // New gateways take the config port mode the user chose in an earlier run.
-    m_app.document().setDefaultConfigPortMode(
-        static_cast<uint32_t>(std::clamp(m_app.settings().defaultConfigPortMode(), 0, 1)));
     m_actions = new CommandActions(this);
     m_actions->setRouter([this](Command c) { return isCommandEnabled(c); },
                          [this](Command c) { routeCommand(c); },
