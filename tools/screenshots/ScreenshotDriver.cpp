@@ -1,8 +1,10 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
-// dialog, the Debug tab of the output window, the start, new-project and about dialogs, the point
-// dialogs, the user options and the site dialog. Give it settings of its own (XDG_CONFIG_HOME).
+// dialog, the Debug tab of the output window, the start and about dialogs, the new project
+// wizard's pages, the point dialogs, the user options and the site dialog. Give it settings of
+// its own (XDG_CONFIG_HOME).
+#include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
 #include "device/modbus/ui/MBWriteDlg.h"
@@ -14,6 +16,11 @@
 #include "dialogs/OutputNameDlg.h"
 #include "dialogs/ScaleImportDlg.h"
 #include "dialogs/UserOptionsDlg.h"
+#include "dialogs/WizEndPage.h"
+#include "dialogs/WizGatewayPage1.h"
+#include "dialogs/WizNewProjectSheet.h"
+#include "dialogs/WizProjectPage.h"
+#include "dialogs/WizSitePage.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
 #include "model/FileNode.h"
@@ -25,7 +32,6 @@
 #include "shell/DarkTheme.h"
 #include "shell/Icons.h"
 #include "shell/MainFrame.h"
-#include "shell/NewProjectDialog.h"
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
 #include "sim/GatewaySimulator.h"
@@ -34,9 +40,12 @@
 #include "views/TarnView.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTabWidget>
@@ -110,6 +119,21 @@ QPixmap withDialog(QWidget& window, QWidget& dialog)
     painter.drawPixmap(at, dialog.grab());
     painter.setPen(QColor("#5a5e66"));
     painter.drawRect(title.united(QRect(at, dialog.size())).adjusted(-1, 0, 0, 0));
+    return picture;
+}
+
+// A dialog under a plain title strip in place of the window manager's frame.
+QPixmap withTitle(QWidget& dialog)
+{
+    constexpr int titleHeight = 26;
+    QPixmap picture(dialog.width() + 2, dialog.height() + titleHeight + 1);
+    picture.fill(QColor("#5a5e66"));
+    QPainter painter(&picture);
+    const QRect title(1, 0, dialog.width(), titleHeight);
+    painter.fillRect(title, QColor("#3a3d42"));
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(title.adjusted(10, 0, 0, 0), Qt::AlignVCenter, dialog.windowTitle());
+    painter.drawPixmap(1, titleHeight, dialog.grab());
     return picture;
 }
 
@@ -351,12 +375,38 @@ int main(int argc, char* argv[])
         settle();
         ok = save(about.grab(), outDir, "about.png") && ok;
     }
+    // The new project wizard, step by step, made over the demo project so that the
+    // confirmation warns of the file being overwritten.
     {
-        shell::NewProjectDialog newProject(QDir::homePath(), &frame);
-        newProject.nameEdit()->setText("North Plant");
-        newProject.show();
+        const QFileInfo demo(QString::fromLocal8Bit(argv[1]));
+        app.settings().setWizardDefaultLoc(demo.absolutePath().toStdString());
+        dialogs::WizNewProjectSheet wizard(app.settings(), &frame);
+        wizard.resize(wizard.minimumSize());
+        wizard.show();
+        wizard.projectPage().nameBox().setText(demo.completeBaseName());
         settle();
-        ok = save(newProject.grab(), outDir, "new-project.png") && ok;
+        ok = save(withTitle(wizard), outDir, "wizard-step1.png") && ok;
+        wizard.nextButton().click();
+        wizard.sitePage().frequencyList().setCurrentIndex(band2400);
+        wizard.sitePage().channelBox().setValue(15);
+        wizard.sitePage().groupBox().setValue(10);
+        settle();
+        ok = save(withTitle(wizard), outDir, "wizard-step2.png") && ok;
+        wizard.nextButton().click();
+        dialogs::WizGatewayPage1& gatewayPage = *wizard.gatewayPage();
+        gatewayPage.rtuPortList().setCurrentIndex(1);
+        gatewayPage.slaveIdBox().setValue(5);
+        gatewayPage.baudRateList().setCurrentIndex(4);
+        settle();
+        ok = save(withTitle(wizard), outDir, "wizard-step3.png") && ok;
+        wizard.finishButton().click();
+        settle();
+        if (!wizard.targetExists()) {
+            std::fprintf(stderr, "quillan-screenshots: the wizard did not find the demo file\n");
+            ok = false;
+        }
+        ok = save(withTitle(wizard), outDir, "wizard-confirm.png") && ok;
+        wizard.reject();
     }
 
     // The point dialogs, the user options and the site dialog, each as it opens.
