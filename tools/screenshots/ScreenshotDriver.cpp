@@ -409,13 +409,16 @@ int main(int argc, char* argv[])
     if (gateway != nullptr) {
         QTimer::singleShot(0, &frame, [&] {
             gateway::ui::NodePropertySheet* sheet = nullptr;
-            waitUntil([&] {
+            const bool shown = waitUntil([&] {
                 sheet = qobject_cast<gateway::ui::NodePropertySheet*>(
                     QApplication::activeModalWidget());
                 return sheet != nullptr && sheet->isVisible();
             });
-            if (sheet == nullptr) {
+            if (!shown) {
                 ok = false;
+                if (sheet != nullptr) {
+                    sheet->reject();
+                }
                 return;
             }
             const char* files[] = {"gateway-radio.png", "gateway-config-port.png",
