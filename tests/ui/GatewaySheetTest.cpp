@@ -650,6 +650,43 @@ private Q_SLOTS:
         QVERIFY(f.doc().isModified());
     }
 
+    void mnemonicsAreDistinctAndReachTheirFields()
+    {
+        BandProject p(band900);
+        p.gateway->port(2)->protocol = protocolModbusSlave;
+        runSheet(p.t.app, *p.gateway, [](NodePropertySheet& sheet) {
+            for (int i = 0; i < sheet.pageCount(); ++i) {
+                QStringList keys;
+                for (QWidget* w : sheet.page(i)->findChildren<QWidget*>()) {
+                    QString text;
+                    if (auto* label = qobject_cast<QLabel*>(w)) {
+                        text = label->text();
+                    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+                        text = button->text();
+                    }
+                    if (const auto at = text.indexOf(u'&'); at >= 0 && at + 1 < text.size()) {
+                        const QString key = text.at(at + 1).toLower();
+                        QVERIFY2(!keys.contains(key),
+                                 qPrintable(sheet.tabs().tabText(i) + ": " + text));
+                        keys << key;
+                    }
+                }
+            }
+            auto& rtu = showPage<P2PortPage>(sheet);
+            QTest::keyClick(&sheet, Qt::Key_N, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), &rtu.lineList());
+            QTest::keyClick(&sheet, Qt::Key_I, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), &rtu.slaveFields().slaveIdBox());
+            // A button's mnemonic clicks it as a short animation ends.
+            QTest::keyClick(&sheet, Qt::Key_E, Qt::AltModifier);
+            QTRY_VERIFY(rtu.slaveFields().extendedBox().isChecked());
+            QTest::keyClick(&sheet, Qt::Key_M, Qt::AltModifier);
+            QTRY_VERIFY(rtu.modbusMasterButton().isChecked());
+            QCOMPARE(rtu.record().protocol, PortProtocol::modbusMaster);
+            sheet.cancelButton().click();
+        });
+    }
+
     void tabTakesEachPageInOrder_data()
     {
         QTest::addColumn<int>("pageIndex");

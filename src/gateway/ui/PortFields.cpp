@@ -1,7 +1,6 @@
 #include "gateway/ui/PortFields.h"
 
 #include "controls/ClampSpinBox.h"
-#include "gateway/GatewayRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +13,9 @@ namespace quillan::gateway::ui {
 namespace {
 
 using Entry = std::pair<const char*, uint32_t>;
+
+constexpr int kMaxSlaveId = 247;
+constexpr int kMaxExtendedSlaveId = 65535;
 
 void fill(QComboBox& list, std::initializer_list<Entry> entries, uint32_t code,
           const QString& unofferedText = {})
@@ -79,9 +81,9 @@ SlaveFields::SlaveFields(PortRecord& record, PageMode mode, QWidget* parent)
     m_split->setChecked((record.flags & PortRecord::kSplit32BitValues) != 0);
     if (mode == PageMode::readOnly) {
         // A device's record is shown as the device holds it, in range or not.
-        m_slaveId->setRange(0, 65535);
+        m_slaveId->setRange(0, kMaxExtendedSlaveId);
     } else {
-        m_slaveId->setRange(1, extended ? 65535 : 247);
+        m_slaveId->setRange(1, extended ? kMaxExtendedSlaveId : kMaxSlaveId);
     }
     m_slaveId->setValue(record.slaveId);
 
@@ -119,7 +121,7 @@ void SlaveFields::extendedToggled(bool on)
     m_record.flags = static_cast<uint16_t>(on ? m_record.flags | PortRecord::kExtendedMode
                                               : m_record.flags & ~PortRecord::kExtendedMode);
     // Leaving extended mode brings a larger id down to 247.
-    m_slaveId->setMaximum(static_cast<int>(clampSlaveId(65535, on)));
+    m_slaveId->setMaximum(on ? kMaxExtendedSlaveId : kMaxSlaveId);
     m_record.slaveId = static_cast<uint16_t>(m_slaveId->value());
 }
 
