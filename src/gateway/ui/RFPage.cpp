@@ -70,6 +70,8 @@ RFPage::RFPage(const RadioValues& values, QWidget* parent)
 
     auto* group = new QGroupBox("Radio Settings", this);
     auto* form = new QFormLayout(group);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    m_retries->setMinimumWidth(m_power->sizeHint().width());
     form->addRow("&Tx Power:", m_power);
     form->addRow("&Retries:", m_retries);
     form->addRow("&Node Timeout:", m_timeout);
