@@ -2,8 +2,8 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start and about dialogs, the new project
-// wizard's pages, the point dialogs, the user options and the site dialog. Give it settings of
-// its own (XDG_CONFIG_HOME).
+// wizard's pages, the point dialogs, the user options, the site dialog and the gateway's
+// property sheet. Give it settings of its own (XDG_CONFIG_HOME).
 #include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
@@ -23,6 +23,8 @@
 #include "dialogs/WizSitePage.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/NodeProperties.h"
+#include "gateway/ui/NodePropertySheet.h"
 #include "model/FileNode.h"
 #include "model/Import.h"
 #include "model/Node.h"
@@ -450,6 +452,34 @@ int main(int argc, char* argv[])
             dialogs::NewSiteDlg editSite(*active, true, &frame);
             shoot(editSite, "dialog-edit-site.png");
         }
+    }
+
+    // The gateway's property sheet as Edit... opens it, one picture per page.
+    if (gateway != nullptr) {
+        QTimer::singleShot(0, &frame, [&] {
+            gateway::ui::NodePropertySheet* sheet = nullptr;
+            const bool shown = waitUntil([&] {
+                sheet = qobject_cast<gateway::ui::NodePropertySheet*>(
+                    QApplication::activeModalWidget());
+                return sheet != nullptr && sheet->isVisible();
+            });
+            if (!shown) {
+                ok = false;
+                if (sheet != nullptr) {
+                    sheet->reject();
+                }
+                return;
+            }
+            const char* files[] = {"gateway-radio.png", "gateway-config-port.png",
+                                   "gateway-rtu-port.png"};
+            for (int page = 0; page < 3 && page < sheet->pageCount(); ++page) {
+                sheet->setCurrentPage(page);
+                settle();
+                ok = save(sheet->grab(), outDir, files[page]) && ok;
+            }
+            sheet->reject();
+        });
+        (void)gateway::ui::showNodeProperties(app, *gateway, &frame);
     }
 
     ok = save(iconSheet(), outDir, "icons.png") && ok;

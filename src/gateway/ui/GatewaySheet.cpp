@@ -1,17 +1,69 @@
+#include "gateway/GatewayRules.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/ConfigPortPage.h"
 #include "gateway/ui/NodeProperties.h"
 #include "gateway/ui/NodePropertySheet.h"
+#include "gateway/ui/P2PortPage.h"
+#include "gateway/ui/RFPage.h"
+#include "model/Site.h"
 #include "model/Text.h"
 
 namespace quillan::gateway::ui {
 
-// Pages to come: Radio, Config Port, RTU Port, IO Bus.
+namespace {
+
+// Bits 6 and 7 of the radio flags follow the site (AES, bit rate); the page owns the rest.
+constexpr uint16_t kSiteRadioBits = radioAes | radioLowBitRate;
+
+} // namespace
+
 int showGatewayProperties(shell::TarnApp& /*app*/, ZAVGateway& gateway, QWidget* parent)
 {
     NodePropertySheet sheet(QString::fromStdString(cp1252ToUtf8(
                                 strprintf("%s - ( ZAV Gateway )", gateway.getName().c_str()))),
                             parent);
-    return sheet.run();
+
+    const Site* site = gateway.getSite();
+    RadioValues radio;
+    radio.powerIndex = gateway.getRadioFlags() & radioPowerMask;
+    radio.retries = gateway.getRetries();
+    radio.band = site != nullptr ? site->getBand() : uint16_t{bandNotChosen};
+    radio.siteAes = site != nullptr && site->isAesEnabled();
+    radio.showNodeTimeout = false;
+    auto* radioPage = new RFPage(radio);
+    sheet.addPage(radioPage);
+
+    // A gateway read from a damaged file may lack its ports: it gets no page for them.
+    SerialPortDefinition* configPort = gateway.port(0);
+    SerialPortDefinition* rtuPort = gateway.port(2);
+    ConfigPortPage* configPage = nullptr;
+    if (configPort != nullptr) {
+        configPage = new ConfigPortPage(configPort->portRecord(), PageMode::edit);
+        sheet.addPage(configPage);
+    }
+    P2PortPage* rtuPage = nullptr;
+    if (rtuPort != nullptr) {
+        rtuPage = new P2PortPage(rtuPort->portRecord(), rtuPortUse(gateway), PageMode::edit);
+        sheet.addPage(rtuPage);
+    }
+    // IO Bus page: sheet.addPage(new IOBusPage(...)) goes here, after the port pages.
+
+    if (sheet.run() != NodePropertySheet::resultOk) {
+        return NodePropertySheet::resultCancel;
+    }
+    const RadioValues& edited = radioPage->values();
+    gateway.setRadioFlags(
+        static_cast<uint16_t>((gateway.getRadioFlags() & kSiteRadioBits) | edited.powerIndex));
+    gateway.setRetries(edited.retries);
+    if (configPage != nullptr) {
+        configPort->setPortRecord(configPage->record());
+    }
+    if (rtuPage != nullptr) {
+        rtuPort->setPortRecord(rtuPage->record());
+    }
+    // IO Bus page: the gateway's I/O modules are synchronised from it here (syncIoModules).
+    gateway.markModified();
+    return NodePropertySheet::resultOk;
 }
 
 } // namespace quillan::gateway::ui
