@@ -2,7 +2,8 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start, new-project and about dialogs, the point
-// dialogs, the user options and the site dialog. Give it settings of its own (XDG_CONFIG_HOME).
+// dialogs, the user options, the site dialog and the pages of the Modbus module's property
+// sheet. Give it settings of its own (XDG_CONFIG_HOME).
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
 #include "device/modbus/ui/MBWriteDlg.h"
@@ -16,8 +17,11 @@
 #include "dialogs/UserOptionsDlg.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/NodeProperties.h"
+#include "gateway/ui/NodePropertySheet.h"
 #include "model/FileNode.h"
 #include "model/Import.h"
+#include "model/MBModule.h"
 #include "model/Node.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/AboutDlg.h"
@@ -399,6 +403,31 @@ int main(int argc, char* argv[])
         if (Site* active = app.document().root()->activeSite()) {
             dialogs::NewSiteDlg editSite(*active, true, &frame);
             shoot(editSite, "dialog-edit-site.png");
+        }
+    }
+
+    // The Modbus module's property sheet as Edit... opens it, one picture a page.
+    if (gateway != nullptr && !gateway->childModules().empty()) {
+        if (auto* module = dynamic_cast<MBModule*>(gateway->childModules().front().get())) {
+            const char* pages[] = {"module-io-bus.png", "module-inputs.png", "module-outputs.png"};
+            QTimer poll;
+            poll.setInterval(20);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                auto* sheet = qobject_cast<quillan::gateway::ui::NodePropertySheet*>(
+                    QApplication::activeModalWidget());
+                if (sheet == nullptr || !sheet->isVisible()) {
+                    return;
+                }
+                poll.stop();
+                for (int page = 0; page < sheet->pageCount() && page < 3; ++page) {
+                    sheet->setCurrentPage(page);
+                    settle();
+                    ok = save(sheet->grab(), outDir, pages[page]) && ok;
+                }
+                sheet->reject();
+            });
+            poll.start();
+            (void)quillan::gateway::ui::showNodeProperties(app, *module, &frame);
         }
     }
 
