@@ -31,7 +31,10 @@ IoPortPage::IoPortPage(ModbusModuleSettings& settings, const SerialPortDefinitio
     connect(m_slaveIdBox, &QSpinBox::valueChanged, this,
             [this](int value) { m_slaveId = static_cast<uint8_t>(value); });
 
+    m_slaveIdBox->setMinimumWidth(120);
+
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow("&Port:", m_portList);
     form->addRow("&Slave ID:", m_slaveIdBox);
     auto* layout = new QVBoxLayout(this);

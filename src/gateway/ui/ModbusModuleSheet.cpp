@@ -41,6 +41,8 @@ int showModbusModuleProperties(shell::TarnApp& app, MBModule& module, QWidget* p
     }
     ioPort->slaveIdBox().setFocus();
 
+    // Room for a dozen point names before the lists scroll.
+    sheet.resize(sheet.sizeHint().expandedTo(QSize(500, 470)));
     const int result = sheet.run();
     if (result == NodePropertySheet::resultOk) {
         module.applyProperties(std::move(settings));
