@@ -7,6 +7,7 @@
 #include "model/UserPrompts.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@ class Archive;
 class ByteSource;
 class DocumentObserver;
 class Import;
+class MBModule;
 class ZAVGateway;
 struct ModbusModuleSettings;
 
@@ -102,6 +104,9 @@ public:
     // Offers a new Modbus module, with the settings its property sheet was confirmed with, to
     // the node; true when it was accepted.
     bool insertModbusModule(Node& selected, ModbusModuleSettings settings);
+    // The same with the property sheet itself: confirm sees the module numbered, named and under
+    // its gateway and says whether it stays. A refused module uses up no node id or number.
+    bool insertModbusModule(Node& selected, const std::function<bool(MBModule&)>& confirm);
     // Whether the Insert menu offers a gateway (the root being selected) or a Modbus module
     // (the node being selected).
     [[nodiscard]] bool canInsertGateway() const;

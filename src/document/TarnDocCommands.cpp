@@ -64,13 +64,24 @@ ZAVGateway* TarnDoc::insertGateway()
 
 bool TarnDoc::insertModbusModule(Node& selected, ModbusModuleSettings settings)
 {
-    auto module = std::make_unique<MBModule>(m_nextNodeId++);
+    return insertModbusModule(selected, [&settings](MBModule& module) {
+        module.applyProperties(std::move(settings));
+        return true;
+    });
+}
+
+bool TarnDoc::insertModbusModule(Node& selected, const std::function<bool(MBModule&)>& confirm)
+{
+    const uint32_t id = m_nextNodeId++;
+    auto module = std::make_unique<MBModule>(id);
     const Node& added = *module;
     auto* gateway = dynamic_cast<ZAVGateway*>(&selected);
-    const bool accepted =
-        gateway != nullptr && gateway->addChild(std::move(module), std::move(settings));
+    const bool accepted = gateway != nullptr && gateway->addChild(std::move(module), confirm);
     if (accepted && m_observer != nullptr) {
         m_observer->nodeChanged(added);
+    }
+    if (!accepted) {
+        m_nextNodeId = id;
     }
     treeChanged();
     m_modified = true;

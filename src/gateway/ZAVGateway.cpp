@@ -372,13 +372,13 @@ bool ZAVGateway::hasChild(const Node& node) const
     return false;
 }
 
-bool ZAVGateway::addChild(std::unique_ptr<Node> child, ModbusModuleSettings settings)
+bool ZAVGateway::addChild(std::unique_ptr<Node> child,
+                          const std::function<bool(MBModule&)>& confirm)
 {
     auto* module = dynamic_cast<MBModule*>(child.get());
-    if (module == nullptr) {
+    if (module == nullptr || !module->attachToParent(*this, confirm)) {
         return false;
     }
-    module->attachToParent(*this, std::move(settings));
     child->setSite(m_site);
     m_childModules.push_back(std::move(child));
     recompileTables();

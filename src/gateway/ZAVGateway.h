@@ -79,8 +79,6 @@ struct CompiledImage {
 [[nodiscard]] std::string pointBaseLabel(const Import& point);
 inline constexpr uint16_t kFloatTableStart = 7001;
 
-struct ModbusModuleSettings;
-
 // Firmware whose version text has a third character below '2' reads a level input's value 16
 // as two registers; its image is compiled with that version. None: the device is not known.
 [[nodiscard]] bool olderLevelFirmware(const std::optional<std::string>& version);
@@ -143,9 +141,9 @@ public:
     {
         return !m_childModules.empty() || !m_ioModules.empty();
     }
-    // Offers a new Modbus module with the settings its property sheet was confirmed with;
-    // false when the child is not a Modbus module.
-    bool addChild(std::unique_ptr<Node> child, ModbusModuleSettings settings);
+    // Offers a new Modbus module, which joins when confirm (its property sheet) accepts it;
+    // false when the child is not a Modbus module or was refused.
+    bool addChild(std::unique_ptr<Node> child, const std::function<bool(MBModule&)>& confirm);
     // Takes a child out of either child list; the caller destroys it.
     [[nodiscard]] std::unique_ptr<Node> takeChild(const Node& child);
     // Moves a child among the Modbus modules to just after another one (to the head without one).

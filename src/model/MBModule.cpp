@@ -140,12 +140,17 @@ void MBModule::fillInfoList(ListRows& rows) const
     }
 }
 
-void MBModule::attachToParent(Node& gateway, ModbusModuleSettings settings)
+bool MBModule::attachToParent(Node& gateway, const std::function<bool(MBModule&)>& confirm)
 {
     m_parent = &gateway;
     const int32_t n = gateway.nextModbusModuleNumber();
     m_name = n < 2 ? std::string("MBModule") : strprintf("MBModule_%d", n);
-    applyProperties(std::move(settings));
+    if (confirm(*this)) {
+        return true;
+    }
+    gateway.setModbusModuleNumber(n - 1);
+    m_parent = nullptr;
+    return false;
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include "model/ModulePoints.h"
 #include "model/Node.h"
 
+#include <functional>
+
 namespace quillan {
 
 // What the Modbus module's property sheet holds when OK is pressed.
@@ -61,9 +63,9 @@ public:
     [[nodiscard]] uint8_t getModbusPort() const;
     [[nodiscard]] uint8_t getModbusSlaveId() const;
 
-    // Joins the gateway: numbers and names the module and applies the settings its property
-    // sheet was confirmed with.
-    void attachToParent(Node& gateway, ModbusModuleSettings settings);
+    // Joins the gateway, numbered and named, and stays when confirm (its property sheet)
+    // accepts it; a refusal leaves the module on its own and gives the number back.
+    bool attachToParent(Node& gateway, const std::function<bool(MBModule&)>& confirm);
     // The sheet's values as it opens on this module.
     [[nodiscard]] ModbusModuleSettings openingSettings() const;
     // The sheet's values as it opens on a module about to be inserted into the gateway.

@@ -448,7 +448,10 @@ bool ProjectPane::runCommand(Command command)
         return true;
     case Command::insertModbusModule:
         if (n != nullptr) {
-            (void)m_app.document().insertModbusModule(*n, MBModule::newModuleSettings(*n));
+            (void)m_app.document().insertModbusModule(*n, [this](MBModule& module) {
+                return gateway::ui::showNodeProperties(m_app, module, this) ==
+                       gateway::ui::NodePropertySheet::resultOk;
+            });
         }
         return true;
     case Command::nodeUpdateDevice:

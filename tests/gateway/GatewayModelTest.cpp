@@ -225,6 +225,39 @@ TEST(ModbusModule, ANewModuleStartsOnTheRtuPortWhileItIsAMaster)
     EXPECT_EQ(reopened.inputNames, std::vector<std::string>{"Flow"});
 }
 
+// The property sheet of a module being inserted sees it named and under its gateway; when the
+// sheet is cancelled, no number is used up.
+TEST(ModbusModule, ARefusedModuleUsesUpNoNumber)
+{
+    TwoGateways p;
+    ASSERT_NE(p.addModule(*p.g1, 2, {"a"}), nullptr);
+    const uint32_t nextId = p.doc.nextNodeId();
+    const int32_t number = p.g1->modbusModuleCounter;
+    const std::vector<uint8_t> before = p.doc.toBytes();
+
+    std::string seenName;
+    const Node* seenParent = nullptr;
+    uint32_t seenId = 0;
+    EXPECT_FALSE(p.doc.insertModbusModule(*p.g1, [&](MBModule& module) {
+        seenName = module.getName();
+        seenParent = module.getParent();
+        seenId = module.getId();
+        return false;
+    }));
+    EXPECT_EQ(seenName, "MBModule_2");
+    EXPECT_EQ(seenParent, p.g1);
+    EXPECT_EQ(seenId, nextId);
+    EXPECT_EQ(p.g1->childModules().size(), 1u);
+    EXPECT_EQ(p.doc.nextNodeId(), nextId);
+    EXPECT_EQ(p.g1->modbusModuleCounter, number);
+    EXPECT_EQ(p.doc.toBytes(), before);
+
+    EXPECT_TRUE(p.doc.insertModbusModule(*p.g1, [](MBModule&) { return true; }));
+    ASSERT_EQ(p.g1->childModules().size(), 2u);
+    EXPECT_EQ(p.g1->childModules().back()->getName(), "MBModule_2");
+    EXPECT_EQ(p.g1->childModules().back()->getId(), nextId);
+}
+
 TEST(ModbusModule, RegisterLimitFollowsTheValueFormat)
 {
     struct Case {

@@ -1,3 +1,4 @@
+#include "gateway/ui/NodePropertySheet.h"
 #include "model/Site.h"
 #include "shell/CommandActions.h"
 #include "shell/Icons.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace quillan;
@@ -460,6 +462,8 @@ private Q_SLOTS:
         f.frame.routeCommand(Command::insertGateway);
         QCOMPARE(f.model().rowCount(f.model().index(0, 0)), 3);
         f.select(f.g1);
+        test::answerNextDialog<gateway::ui::NodePropertySheet>(
+            [](gateway::ui::NodePropertySheet& sheet) { sheet.okButton().click(); });
         f.frame.routeCommand(Command::insertModbusModule);
         QCOMPARE(f.model().rowCount(f.indexOf(f.g1)), 2);
         QVERIFY(f.doc().isModified());

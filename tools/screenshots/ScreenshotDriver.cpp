@@ -2,8 +2,8 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start and about dialogs, the new project
-// wizard's pages, the point dialogs, the user options, the site dialog and the gateway's
-// property sheet. Give it settings of its own (XDG_CONFIG_HOME).
+// wizard's pages, the point dialogs, the user options, the site dialog and the property sheets
+// of a gateway and a Modbus module. Give it settings of its own (XDG_CONFIG_HOME).
 #include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
@@ -27,6 +27,7 @@
 #include "gateway/ui/NodePropertySheet.h"
 #include "model/FileNode.h"
 #include "model/Import.h"
+#include "model/MBModule.h"
 #include "model/Node.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/AboutDlg.h"
@@ -480,6 +481,31 @@ int main(int argc, char* argv[])
             sheet->reject();
         });
         (void)gateway::ui::showNodeProperties(app, *gateway, &frame);
+    }
+
+    // The Modbus module's property sheet as Edit... opens it, one picture a page.
+    if (gateway != nullptr && !gateway->childModules().empty()) {
+        if (auto* module = dynamic_cast<MBModule*>(gateway->childModules().front().get())) {
+            const char* pages[] = {"module-io-bus.png", "module-inputs.png", "module-outputs.png"};
+            QTimer poll;
+            poll.setInterval(20);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                auto* sheet = qobject_cast<quillan::gateway::ui::NodePropertySheet*>(
+                    QApplication::activeModalWidget());
+                if (sheet == nullptr || !sheet->isVisible()) {
+                    return;
+                }
+                poll.stop();
+                for (int page = 0; page < sheet->pageCount() && page < 3; ++page) {
+                    sheet->setCurrentPage(page);
+                    settle();
+                    ok = save(sheet->grab(), outDir, pages[page]) && ok;
+                }
+                sheet->reject();
+            });
+            poll.start();
+            (void)quillan::gateway::ui::showNodeProperties(app, *module, &frame);
+        }
     }
 
     ok = save(iconSheet(), outDir, "icons.png") && ok;
