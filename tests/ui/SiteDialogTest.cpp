@@ -304,8 +304,11 @@ private Q_SLOTS:
         f.select(f.doc().root());
         f.doc().setModifiedFlag(false);
         whenModal([](QWidget* modal) {
-            typeInto(qobject_cast<NewSiteDlg*>(modal)->nameBox(), "Gone");
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QLineEdit& name = qobject_cast<NewSiteDlg*>(modal)->nameBox();
+            typeInto(name, "Gone");
+            // To the field typed into: a loaded machine may not have activated the window yet,
+            // and then no widget has the application's focus.
+            QTest::keyClick(&name, Qt::Key_Escape);
         });
         QVERIFY(f.pane().runCommand(Command::insertSite));
         whenModal([](QWidget* modal) {
