@@ -63,18 +63,26 @@ Import& inputOf(const ZAVModule& module, size_t i)
 }
 
 // Runs act, which opens the IO Module dialog; answer sets it up and presses OK. A dialog that
-// is still open after answer (OK disabled) is cancelled.
+// is still open after answer (OK disabled) is cancelled; one that never opened fails.
 void withModuleDialog(const std::function<void(ZAVModuleDlg&)>& answer,
                       const std::function<void()>& act)
 {
     bool seen = false;
-    answerNextDialog<ZAVModuleDlg>([&seen, &answer](ZAVModuleDlg& dialog) {
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<ZAVModuleDlg*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        timer.stop();
         seen = true;
-        answer(dialog);
-        if (dialog.isVisible()) {
-            dialog.reject();
+        answer(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
         }
     });
+    timer.start();
     act();
     QVERIFY(seen);
 }
@@ -155,16 +163,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("status");
         QTest::addColumn<int>("startRegister");
         QTest::addColumn<int>("registerCount");
+        QTest::addColumn<int>("pointRows");
         QTest::addColumn<QStringList>("firstPoints");
-        // firstPoints: the points list's first row and its fifth.
+        // pointRows: the groups' inputs and the four outputs; firstPoints: the points list's
+        // first row and its fifth.
         QTest::newRow("inputs and output status")
-            << true << false << true << 3001 << 8 << QStringList{"DIN1", "DOUT1_ST"};
+            << true << false << true << 3001 << 8 << 12 << QStringList{"DIN1", "DOUT1_ST"};
         QTest::newRow("inputs and counts")
-            << true << true << false << 3001 << 12 << QStringList{"DIN1", "DIN1_CNT"};
+            << true << true << false << 3001 << 12 << 12 << QStringList{"DIN1", "DIN1_CNT"};
         QTest::newRow("output status and counts")
-            << false << true << true << 3005 << 8 << QStringList{"DOUT1_ST", "DIN1_CNT"};
+            << false << true << true << 3005 << 8 << 12 << QStringList{"DOUT1_ST", "DIN1_CNT"};
         QTest::newRow("counts alone")
-            << false << true << false << 3009 << 4 << QStringList{"DIN1_CNT", "DOUT1"};
+            << false << true << false << 3009 << 4 << 8 << QStringList{"DIN1_CNT", "DOUT1"};
     }
     void digitalGroupsChooseTheRegistersRead()
     {
@@ -173,6 +183,7 @@ private Q_SLOTS:
         QFETCH(bool, status);
         QFETCH(int, startRegister);
         QFETCH(int, registerCount);
+        QFETCH(int, pointRows);
         QFETCH(QStringList, firstPoints);
         Fixture f;
         IOBusPage page(f.g1, f.t.app.settings());
@@ -198,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(page.moduleList().model()->index(0, 2).data().toString(),
                  QString("Digital, 9-30V, 4In/4Out, Isolated"));
         const QStringList names = pointNames(page);
-        QCOMPARE(names.size(), registerCount + 4);
+        QCOMPARE(names.size(), pointRows);
         QCOMPARE((QStringList{names[0], names[4]}), firstPoints);
         QCOMPARE(names.last(), QString("DOUT4"));
         QCOMPARE(page.points().index(0, 1).data().toString(), QString("On/Off"));
@@ -233,8 +244,9 @@ private Q_SLOTS:
                     pressOk(d);
                 },
                 [&] {
-                    QTest::mouseDClick(page.moduleList().viewport(), Qt::LeftButton, {},
-                                       row.center());
+                    QWidget* viewport = page.moduleList().viewport();
+                    QTest::mouseClick(viewport, Qt::LeftButton, {}, row.center());
+                    QTest::mouseDClick(viewport, Qt::LeftButton, {}, row.center());
                 });
             QCOMPARE(pointNames(page).first(), QString("DIN1_CNT"));
             sheet.okButton().click();
@@ -486,6 +498,31 @@ private Q_SLOTS:
         QVERIFY(f.t.doc.isModified());
     }
 
+    void moduleListKeys()
+    {
+        // Enter on the module list opens the module, rather than closing the sheet; Delete
+        // asks to remove it.
+        Fixture f;
+        f.addModule(ioKindAm1, 0);
+        f.addModule(ioKindDm, 1);
+        IOBusPage page(f.g1, f.t.app.settings());
+        page.show();
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        page.selectModuleRow(1);
+        page.moduleList().setFocus();
+        withModuleDialog(
+            [](ZAVModuleDlg& d) {
+                QCOMPARE(d.typeList().currentIndex(), 2);
+                d.reject();
+            },
+            [&] { QTest::keyClick(&page.moduleList(), Qt::Key_Return); });
+        auto seen = answerNextBox(QMessageBox::Yes);
+        QTest::keyClick(&page.moduleList(), Qt::Key_Delete);
+        QVERIFY(seen->shown);
+        QCOMPARE(page.modules().size(), size_t{1});
+        QCOMPARE(page.modules()[0]->getIoKind(), uint8_t{ioKindAm1});
+    }
+
     void pastedTagsNameTheSelectedRowsInOrder_data()
     {
         QTest::addColumn<QString>("clipboard");
@@ -587,6 +624,7 @@ private Q_SLOTS:
         const QRect units = list.visualRect(page.points().index(2, 1));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, units.center());
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, units.center());
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, units.center());
         QTRY_VERIFY(editor() != nullptr);
         QCOMPARE(editor()->text(), QString("AOUT1"));
         editor()->selectAll();

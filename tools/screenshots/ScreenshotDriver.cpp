@@ -2,7 +2,8 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start, new-project and about dialogs, the point
-// dialogs, the user options and the site dialog. Give it settings of its own (XDG_CONFIG_HOME).
+// dialogs, the user options, the site dialog, and the gateway sheet's IO Bus page with its IO
+// Module dialog. Give it settings of its own (XDG_CONFIG_HOME).
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
 #include "device/modbus/ui/MBWriteDlg.h"
@@ -16,6 +17,10 @@
 #include "dialogs/UserOptionsDlg.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/IOBusPage.h"
+#include "gateway/ui/NodeProperties.h"
+#include "gateway/ui/NodePropertySheet.h"
+#include "gateway/ui/ZAVModuleDlg.h"
 #include "model/FileNode.h"
 #include "model/Import.h"
 #include "model/Node.h"
@@ -34,6 +39,7 @@
 #include "views/TarnView.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDockWidget>
@@ -399,6 +405,60 @@ int main(int argc, char* argv[])
         if (Site* active = app.document().root()->activeSite()) {
             dialogs::NewSiteDlg editSite(*active, true, &frame);
             shoot(editSite, "dialog-edit-site.png");
+        }
+    }
+
+    // The gateway sheet on its IO Bus page, a module selected, and the IO Module dialog on
+    // the demo's 4-20 mA module and on a new digital one.
+    if (gateway != nullptr && !gateway->ioModules().empty()) {
+        bool shown = false;
+        auto* timer = new QTimer(&frame);
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, &frame, [&] {
+            auto* sheet =
+                qobject_cast<gateway::ui::NodePropertySheet*>(QApplication::activeModalWidget());
+            if (sheet == nullptr || !sheet->isVisible()) {
+                return;
+            }
+            timer->stop();
+            shown = true;
+            auto* page = sheet->findChild<gateway::ui::IOBusPage*>();
+            if (page != nullptr) {
+                sheet->tabs().setCurrentWidget(page);
+                int analog = 0;
+                for (size_t i = 0; i < page->modules().size(); ++i) {
+                    if (page->modules()[i]->getIoKind() == 1) {
+                        analog = static_cast<int>(i);
+                    }
+                }
+                page->selectModuleRow(analog);
+                settle();
+                ok = save(sheet->grab(), outDir, "gateway-io-bus.png") && ok;
+                gateway::ui::ZAVModuleDlg edit(*gateway, page->modules()[analog].get(),
+                                               page->modules(), app.settings(), sheet);
+                edit.show();
+                settle();
+                ok = save(edit.grab(), outDir, "io-module-dialog.png") && ok;
+                edit.hide();
+                gateway::ui::ZAVModuleDlg digital(*gateway, nullptr, page->modules(),
+                                                  app.settings(), sheet);
+                digital.typeList().setCurrentIndex(2);
+                digital.show();
+                settle();
+                ok = save(digital.grab(), outDir, "io-module-digital.png") && ok;
+                digital.hide();
+            } else {
+                std::fprintf(stderr, "quillan-screenshots: the sheet has no IO Bus page\n");
+                ok = false;
+            }
+            sheet->reject();
+        });
+        timer->start();
+        (void)gateway::ui::showGatewayProperties(app, *gateway, &frame);
+        timer->deleteLater();
+        if (!shown) {
+            std::fprintf(stderr, "quillan-screenshots: the gateway sheet did not show\n");
+            ok = false;
         }
     }
 

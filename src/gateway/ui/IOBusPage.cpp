@@ -136,6 +136,7 @@ IOBusPage::IOBusPage(ZAVGateway& gateway, ProjectSettings& settings, QWidget* pa
 IOBusPage::~IOBusPage()
 {
     // The models read the copies; they go first.
+    m_moduleList->selectionModel()->disconnect(this);
     m_points->showModule(nullptr);
     delete m_pointList;
     delete m_moduleList;
@@ -156,6 +157,8 @@ void IOBusPage::selectModuleRow(int row)
 {
     m_moduleList->setCurrentIndex(m_modules->index(row, 0));
     m_moduleList->selectRow(row);
+    // After a refill the same row may count as selected still: show its points all the same.
+    moduleSelectionChanged();
 }
 
 std::vector<int> IOBusPage::selectedPointRows() const
@@ -201,7 +204,6 @@ void IOBusPage::newModule()
     m_copies.push_back(std::move(made));
     m_modules->refill();
     selectModuleRow(static_cast<int>(m_copies.size()) - 1);
-    updateButtons();
 }
 
 void IOBusPage::removeModule()
@@ -240,10 +242,6 @@ void IOBusPage::editModule(int row)
     }
     m_modules->refill();
     selectModuleRow(row);
-    // The same row may have been selected before the refill: show its points again.
-    m_points->showModule(module);
-    m_pointList->setEnabled(true);
-    updateButtons();
 }
 
 void IOBusPage::editPointName()

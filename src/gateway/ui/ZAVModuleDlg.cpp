@@ -178,8 +178,10 @@ ZAVModuleDlg::ZAVModuleDlg(ZAVGateway& gateway, ZAVModule* copy, const IoModuleC
     connect(m_integer, &QCheckBox::toggled, this, &ZAVModuleDlg::mapToggled);
     connect(m_float, &QCheckBox::toggled, this, &ZAVModuleDlg::mapToggled);
 
+    // The button box hands its focus to OK: it goes right before OK, or Tab from Cancel would
+    // come round to it, and so to OK, instead of the first field.
     dialogs::setTabChain({m_type, m_moduleId, m_interval, m_inputUnits, m_output1, m_output2,
-                          m_inputs, m_counts, m_outputStatus, m_integer, m_float, m_ok,
+                          m_inputs, m_counts, m_outputStatus, m_integer, m_float, buttons, m_ok,
                           buttons->button(QDialogButtonBox::Cancel)});
     if (copy == nullptr) {
         m_type->setFocus();
