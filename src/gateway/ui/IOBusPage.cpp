@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,7 +26,12 @@ namespace {
 // Clipboard texts from this size on are not taken as tag names.
 constexpr size_t kMaxPasteBytes = 1024;
 
-QTableView* makeList(QAbstractItemModel* model, std::initializer_list<int> widths,
+struct ListColumn {
+    int width;           // at the small dialog font
+    const char* fitText; // the longest text the column shows
+};
+
+QTableView* makeList(QAbstractItemModel* model, std::initializer_list<ListColumn> columns,
                      QAbstractItemView::SelectionMode selection, QWidget* parent)
 {
     auto* view = new QTableView(parent);
@@ -46,16 +52,20 @@ QTableView* makeList(QAbstractItemModel* model, std::initializer_list<int> width
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
-    // The widths suit a small dialog font; a larger one still gets whole titles.
+    // The widths suit a small dialog font; a larger one still gets whole titles and texts.
     int column = 0;
     int total = 0;
-    for (int width : widths) {
+    for (const ListColumn& c : columns) {
         const QString title = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        width = std::max(width, header->fontMetrics().horizontalAdvance(title) + 16);
+        const int width =
+            std::max({c.width, header->fontMetrics().horizontalAdvance(title) + 16,
+                      view->fontMetrics().horizontalAdvance(QString::fromLatin1(c.fitText)) + 16});
         view->setColumnWidth(column++, width);
         total += width;
     }
-    view->setMinimumWidth(total + 2 * view->frameWidth() + 4);
+    // Room for a scroll bar too: sixteen modules need one on a small screen.
+    view->setMinimumWidth(total + 2 * view->frameWidth() + 4 +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     // The selection stays visible while the buttons have the focus.
     QPalette palette = view->palette();
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
@@ -84,9 +94,12 @@ IOBusPage::IOBusPage(ZAVGateway& gateway, ProjectSettings& settings, QWidget* pa
     }
 
     m_modules = new IoModuleListModel(m_copies);
-    m_moduleList = makeList(m_modules, {50, 85, 205}, QAbstractItemView::SingleSelection, this);
+    m_moduleList = makeList(
+        m_modules, {{50, "F"}, {85, "00:00:00"}, {205, "Analog, 4-20mA, 2In/2Out, Isolated"}},
+        QAbstractItemView::SingleSelection, this);
     m_points = new IoPointListModel;
-    m_pointList = makeList(m_points, {77, 105}, QAbstractItemView::ExtendedSelection, this);
+    m_pointList = makeList(m_points, {{77, "DOUT4_ST"}, {105, "Volts * 1000 [10,000]"}},
+                           QAbstractItemView::ExtendedSelection, this);
     m_pointList->setEditTriggers(QAbstractItemView::EditKeyPressed);
     m_pointList->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pointList->setEnabled(false);
