@@ -6,13 +6,11 @@
 // is reported beside the iterations as the counter qapplication_ms. Runs offscreen without a
 // display, on settings of its own.
 #include "document/TarnDoc.h"
-#include "gateway/PointCommands.h"
-#include "gateway/ZAVGateway.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/DarkTheme.h"
 #include "shell/MainFrame.h"
 #include "shell/TarnApp.h"
-#include "support/GatewayTestAccess.h"
+#include "support/LargeProject.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -27,7 +25,6 @@ using namespace quillan;
 namespace {
 
 constexpr size_t PROJECT_TARGET_BYTES = 1'000'000;
-constexpr int POINTS_PER_GATEWAY = 400;
 
 double g_qapplicationMs = 0;
 
@@ -36,27 +33,7 @@ std::string megabyteProject(const test::TempDir& dir)
     NullNotificationSink sink;
     NullPrompts prompts;
     TarnDoc doc{sink, prompts};
-    doc.newProject({"Bench", dir.path().string(), band900, 5, 10, NewGatewayValues{}});
-    auto* previous = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
-    int gatewayNumber = 1;
-    while (doc.toBytes().size() < PROJECT_TARGET_BYTES) {
-        ZAVGateway* g = doc.insertGateway();
-        const std::string prefix = "G" + std::to_string(++gatewayNumber);
-        std::vector<Import*> own;
-        for (int i = 0; i < POINTS_PER_GATEWAY; ++i) {
-            auto point = std::make_unique<IOImport>(formatFloat, g, 4);
-            point->pointId = g->nextTagNumber();
-            point->pointName = prefix + "_Level_" + std::to_string(i);
-            point->inImportTable = true;
-            point->interval = 1 + static_cast<uint32_t>(i % 60);
-            own.push_back(point.get());
-            GatewayTestAccess::localImports(*g).push_back(std::move(point));
-        }
-        const auto shared = importPoints(*g, *previous, own);
-        (void)pasteToModbusMap(*g, own, false);
-        (void)pasteToModbusMap(*previous, {shared.begin(), shared.end()}, true);
-        previous = g;
-    }
+    (void)test::growLargeProject(doc, PROJECT_TARGET_BYTES);
     const std::string path = dir.file("Bench.zavproj");
     return doc.saveDocument(path) ? path : std::string();
 }

@@ -4,10 +4,8 @@
 // 2,914-byte project among the test fixtures.
 #include "device/ProjectPacking.h"
 #include "document/TarnDoc.h"
-#include "gateway/PointCommands.h"
-#include "gateway/ZAVGateway.h"
 #include "model/UserPrompts.h"
-#include "support/GatewayTestAccess.h"
+#include "support/LargeProject.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>
@@ -21,44 +19,13 @@ using namespace quillan::device;
 namespace {
 
 constexpr size_t PROJECT_TARGET_BYTES = 1'000'000;
-constexpr int POINTS_PER_GATEWAY = 400;
 
 std::vector<uint8_t> megabyteProject()
 {
     NullNotificationSink sink;
     NullPrompts prompts;
     TarnDoc doc{sink, prompts};
-    doc.newProject({"Bench", "/tmp/", band900, 5, 10, NewGatewayValues{}});
-    ZAVGateway* previous = dynamic_cast<ZAVGateway*>(doc.nodes()[1].get());
-    std::vector<uint8_t> bytes = doc.toBytes();
-    int gatewayNumber = 1;
-    while (bytes.size() < PROJECT_TARGET_BYTES) {
-        ZAVGateway* g = doc.insertGateway();
-        ++gatewayNumber;
-        std::string prefix = "G";
-        prefix += std::to_string(gatewayNumber);
-        std::vector<Import*> own;
-        for (int i = 0; i < POINTS_PER_GATEWAY; ++i) {
-            auto point = std::make_unique<IOImport>(formatFloat, g, 4);
-            point->pointId = g->nextTagNumber();
-            point->pointName = prefix;
-            point->pointName += "_Level_";
-            point->pointName += std::to_string(i);
-            point->inImportTable = true;
-            point->interval = 1 + static_cast<uint32_t>(i % 60);
-            point->gain = 1.0f + static_cast<float>(i % 7) * 0.25f;
-            point->offset = static_cast<float>(i % 11) - 5.0f;
-            own.push_back(point.get());
-            GatewayTestAccess::localImports(*g).push_back(std::move(point));
-        }
-        // The previous gateway takes every point of this one (this one sends them by radio).
-        const auto shared = importPoints(*g, *previous, own);
-        (void)pasteToModbusMap(*g, own, false);
-        (void)pasteToModbusMap(*previous, {shared.begin(), shared.end()}, true);
-        previous = g;
-        bytes = doc.toBytes();
-    }
-    return bytes;
+    return test::growLargeProject(doc, PROJECT_TARGET_BYTES);
 }
 
 const std::vector<uint8_t>& project()

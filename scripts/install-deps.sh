@@ -11,6 +11,7 @@ packages=(
     libcli11-dev
     libmodbus-dev srecord python3 bsdutils
     xvfb xauth
+    dpkg-dev file desktop-file-utils shared-mime-info bash-completion
     clang libclang-rt-14-dev
 )
 

@@ -4,6 +4,6 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
 export QUILLAN_BUILD_DIR="${QUILLAN_BUILD_DIR:-$top/build}"
-"$top/scripts/build.sh" -DQUILLAN_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$top/scripts/build.sh"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$QUILLAN_BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 300

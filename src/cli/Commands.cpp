@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "model/Version.h"
+
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
@@ -121,6 +123,8 @@ int runCli(int argc, const char* const* argv, CommandIo io)
                  "quillan-cli");
     app.formatter(std::make_shared<Formatter>());
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("quillan-cli ") + VERSION_NUMBER,
+                         "Print the version and exit");
     CommandTable table;
     addNewCommand(app, table);
     addCheckCommand(app, table);
@@ -137,7 +141,8 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     addHelpCommand(app, table);
     setHelpWords(app, "COMMAND", "Commands");
     app.footer("Every command and edit action takes -h/--help ('quillan-cli help edit map').\n"
-               "Exit status: 0 done, 1 failed (the reason is printed), 2 usage error.");
+               "Exit status: 0 done, 1 failed (the reason is printed), 2 usage error.\n"
+               "The manual page quillan-cli(1) has the whole story.");
 
     if (argc < 2) {
         io.err << app.help();
@@ -145,6 +150,9 @@ int runCli(int argc, const char* const* argv, CommandIo io)
     }
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        io.out << e.what() << '\n';
+        return exitOk;
     } catch (const CLI::ParseError& e) {
         // Help wins over whatever else is wrong with the command line.
         if (e.get_exit_code() == 0 || asksForHelp(argc, argv)) {

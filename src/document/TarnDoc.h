@@ -171,6 +171,7 @@ private:
     bool m_modified = false;
     std::string m_path;
     uint32_t m_defaultConfigPortMode = 0;
+    size_t m_lastFileBytes = 0; // of the last file read or written
 
     std::vector<Import*> m_importClipboard;
     // Node ids while a file is being linked.

@@ -76,6 +76,13 @@ Archive::Archive(ByteSink& sink, const ClassRegistry& registry)
 Archive::Archive(ByteSource& source, const ClassRegistry& registry)
     : m_source(&source), m_registry(registry)
 {
+    // One entry per object read: room for the file's worth up front spares the copies of a
+    // growing table (objects take well over 16 bytes each; a damaged size claims no more than
+    // the cap).
+    constexpr uint64_t kBytesPerObject = 16;
+    constexpr uint64_t kMostReserved = uint64_t{1} << 22;
+    m_loadClasses.reserve(
+        static_cast<size_t>(std::min(source.size() / kBytesPerObject, kMostReserved)) + 1);
     m_loadClasses.push_back(nullptr); // index 0: null
 }
 
@@ -341,30 +348,30 @@ void Archive::writeObject(const Serializable* object)
         writeU16(kNullTag);
         return;
     }
-    if (const auto it = m_storeTable.find(object); it != m_storeTable.end()) {
-        if (it->second < kBigObjectTag) {
-            writeU16(static_cast<uint16_t>(it->second));
+    if (const std::optional<uint32_t> index = m_storeTable.find(object)) {
+        if (*index < kBigObjectTag) {
+            writeU16(static_cast<uint16_t>(*index));
         } else {
             writeU16(kBigObjectTag);
-            writeU32(it->second);
+            writeU32(*index);
         }
         return;
     }
     const ClassInfo& info = object->getRuntimeClass();
-    if (const auto it = m_storeTable.find(&info); it != m_storeTable.end()) {
-        if (it->second < kBigObjectTag) {
-            writeU16(static_cast<uint16_t>(kClassTag | it->second));
+    if (const std::optional<uint32_t> index = m_storeTable.find(&info)) {
+        if (*index < kBigObjectTag) {
+            writeU16(static_cast<uint16_t>(kClassTag | *index));
         } else {
             writeU16(kBigObjectTag);
-            writeU32(kBigClassTag | it->second);
+            writeU32(kBigClassTag | *index);
         }
     } else {
         writeClassRecord(info);
         checkTableSpace();
-        m_storeTable[&info] = m_tableCount++;
+        m_storeTable.insert(&info, m_tableCount++);
     }
     checkTableSpace();
-    m_storeTable[object] = m_tableCount++;
+    m_storeTable.insert(object, m_tableCount++);
     // The object's own serialize only reads state; storing never modifies it.
     const_cast<Serializable*>(object)->serialize(*this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ByteStream.h"
+#include "model/PointerIndex.h"
 #include "model/Serializable.h"
 
 #include <array>
@@ -156,7 +157,7 @@ private:
     // Index table; index 0 is null. Writers map pointers to indexes, readers keep per index
     // the class it holds (or none, for an object).
     uint32_t m_tableCount = 1;
-    std::unordered_map<const void*, uint32_t> m_storeTable;
+    PointerIndex m_storeTable;
     std::vector<const ClassInfo*> m_loadClasses;
     std::unordered_map<const ClassInfo*, uint32_t> m_streamSchemas;
     uint32_t m_currentSchema = 0xFFFFFFFF;

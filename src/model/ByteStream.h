@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace quillan {
@@ -44,6 +45,9 @@ class MemorySink final : public ByteSink {
 public:
     [[nodiscard]] bool write(const uint8_t* data, size_t count) override;
     [[nodiscard]] const std::vector<uint8_t>& bytes() const { return m_bytes; }
+    // The bytes written, handed over without a copy; the sink is empty afterwards.
+    [[nodiscard]] std::vector<uint8_t> take() { return std::move(m_bytes); }
+    void reserve(size_t bytes) { m_bytes.reserve(bytes); }
 
 private:
     std::vector<uint8_t> m_bytes;

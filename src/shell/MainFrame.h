@@ -98,8 +98,13 @@ public:
     bool openDocumentFile(const QString& path);
     bool saveDocument();
     bool saveDocumentAs(const QString& path);
-    // Makes and saves a new project (after the prompt and the new-project dialog).
-    bool createDocument(const NewProjectValues& values);
+    // What to do when the new project's file exists already.
+    enum class ExistingFile {
+        ask,     // "... already exists. Do you want to replace it ...?"
+        replace, // the new-project wizard has warned of it already
+    };
+    // Makes and saves a new project.
+    bool createDocument(const NewProjectValues& values, ExistingFile existing = ExistingFile::ask);
 
     // DocumentObserver
     void treeChanged() override;

@@ -1,7 +1,7 @@
 // The main window's document flows: New, Open, Save, Save As and the save prompt.
+#include "dialogs/WizNewProjectSheet.h"
 #include "model/Text.h"
 #include "shell/MainFrame.h"
-#include "shell/NewProjectDialog.h"
 #include "shell/TarnApp.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace quillan::shell {
 
@@ -48,23 +49,28 @@ void MainFrame::runNewProject()
     if (!saveModified()) {
         return;
     }
-    QString folder = QString::fromStdString(m_app.settings().wizardDefaultLoc());
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        folder = QDir::homePath();
+    // The old project goes before the wizard opens, as with any New: a cancelled wizard
+    // leaves an empty document.
+    m_tarnView->documentReplaced();
+    m_app.document().deleteContents();
+    documentShown(false);
+
+    dialogs::WizNewProjectSheet wizard(m_app.settings(), this);
+    const bool confirmed = wizard.exec() == QDialog::Accepted;
+    // The wizard remembers its config port mode as the one later gateways take.
+    m_app.document().setDefaultConfigPortMode(
+        static_cast<uint32_t>(std::clamp(m_app.settings().defaultConfigPortMode(), 0, 1)));
+    if (confirmed) {
+        (void)createDocument(wizard.values(), ExistingFile::replace);
     }
-    NewProjectDialog dialog(folder, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    (void)createDocument(dialog.values());
 }
 
-bool MainFrame::createDocument(const NewProjectValues& values)
+bool MainFrame::createDocument(const NewProjectValues& values, ExistingFile existing)
 {
     const QString folder = QString::fromStdString(values.folder);
     const QString path =
         QDir(folder).filePath(QString::fromStdString(cp1252ToUtf8(values.name)) + ".zavproj");
-    if (QFileInfo::exists(path)) {
+    if (existing == ExistingFile::ask && QFileInfo::exists(path)) {
         const std::string question =
             toModel(QDir::toNativeSeparators(path)) +
             " already exists.\nDo you want to replace it with the new project?";

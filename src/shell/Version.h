@@ -1,9 +1,10 @@
 #pragma once
 
+#include "model/Version.h"
+
 namespace quillan::shell {
 
-// The version the start dialog and the about box show.
-inline constexpr const char* VERSION_NUMBER = "1.0.0-11";
-inline constexpr const char* VERSION_TEXT = "Version 1.0.0-11";
+using quillan::VERSION_NUMBER;
+using quillan::VERSION_TEXT;
 
 } // namespace quillan::shell

@@ -52,6 +52,10 @@ for a in "${actions[@]}"; do
     expect 0 help edit "$a"
     cmp -s "$work/out" "$work/direct" || fail "help edit $a differs from edit FILE $a --help"
 done
+# The version, on stdout alone, whatever follows it.
+expect 0 --version
+[ "$(cat "$work/out")" = "quillan-cli 1.0.0-11" ] || fail "--version printed '$(cat "$work/out")'"
+expect 0 --version show
 # Help wins over whatever else is wrong.
 expect 0 new --band 5 --help
 

@@ -1,9 +1,10 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
-// dialog, the Debug tab of the output window, the start, new-project and about dialogs, the point
-// dialogs, the user options, the site dialog, and the gateway sheet's IO Bus page with its IO
-// Module dialog. Give it settings of its own (XDG_CONFIG_HOME).
+// dialog, the Debug tab of the output window, the start and about dialogs, the new project
+// wizard's pages, the point dialogs, the user options, the site dialog and the gateway's
+// property sheet with its IO Module dialog. Give it settings of its own (XDG_CONFIG_HOME).
+#include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
 #include "device/modbus/ui/MBWriteDlg.h"
@@ -15,6 +16,11 @@
 #include "dialogs/OutputNameDlg.h"
 #include "dialogs/ScaleImportDlg.h"
 #include "dialogs/UserOptionsDlg.h"
+#include "dialogs/WizEndPage.h"
+#include "dialogs/WizGatewayPage1.h"
+#include "dialogs/WizNewProjectSheet.h"
+#include "dialogs/WizProjectPage.h"
+#include "dialogs/WizSitePage.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
 #include "gateway/ui/IOBusPage.h"
@@ -30,7 +36,6 @@
 #include "shell/DarkTheme.h"
 #include "shell/Icons.h"
 #include "shell/MainFrame.h"
-#include "shell/NewProjectDialog.h"
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
 #include "sim/GatewaySimulator.h"
@@ -43,8 +48,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -116,6 +123,21 @@ QPixmap withDialog(QWidget& window, QWidget& dialog)
     painter.drawPixmap(at, dialog.grab());
     painter.setPen(QColor("#5a5e66"));
     painter.drawRect(title.united(QRect(at, dialog.size())).adjusted(-1, 0, 0, 0));
+    return picture;
+}
+
+// A dialog under a plain title strip in place of the window manager's frame.
+QPixmap withTitle(QWidget& dialog)
+{
+    constexpr int titleHeight = 26;
+    QPixmap picture(dialog.width() + 2, dialog.height() + titleHeight + 1);
+    picture.fill(QColor("#5a5e66"));
+    QPainter painter(&picture);
+    const QRect title(1, 0, dialog.width(), titleHeight);
+    painter.fillRect(title, QColor("#3a3d42"));
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(title.adjusted(10, 0, 0, 0), Qt::AlignVCenter, dialog.windowTitle());
+    painter.drawPixmap(1, titleHeight, dialog.grab());
     return picture;
 }
 
@@ -357,12 +379,38 @@ int main(int argc, char* argv[])
         settle();
         ok = save(about.grab(), outDir, "about.png") && ok;
     }
+    // The new project wizard, step by step, made over the demo project so that the
+    // confirmation warns of the file being overwritten.
     {
-        shell::NewProjectDialog newProject(QDir::homePath(), &frame);
-        newProject.nameEdit()->setText("North Plant");
-        newProject.show();
+        const QFileInfo demo(QString::fromLocal8Bit(argv[1]));
+        app.settings().setWizardDefaultLoc(demo.absolutePath().toStdString());
+        dialogs::WizNewProjectSheet wizard(app.settings(), &frame);
+        wizard.resize(wizard.minimumSize());
+        wizard.show();
+        wizard.projectPage().nameBox().setText(demo.completeBaseName());
         settle();
-        ok = save(newProject.grab(), outDir, "new-project.png") && ok;
+        ok = save(withTitle(wizard), outDir, "wizard-step1.png") && ok;
+        wizard.nextButton().click();
+        wizard.sitePage().frequencyList().setCurrentIndex(band2400);
+        wizard.sitePage().channelBox().setValue(15);
+        wizard.sitePage().groupBox().setValue(10);
+        settle();
+        ok = save(withTitle(wizard), outDir, "wizard-step2.png") && ok;
+        wizard.nextButton().click();
+        dialogs::WizGatewayPage1& gatewayPage = *wizard.gatewayPage();
+        gatewayPage.rtuPortList().setCurrentIndex(1);
+        gatewayPage.slaveIdBox().setValue(5);
+        gatewayPage.baudRateList().setCurrentIndex(4);
+        settle();
+        ok = save(withTitle(wizard), outDir, "wizard-step3.png") && ok;
+        wizard.finishButton().click();
+        settle();
+        if (!wizard.targetExists()) {
+            std::fprintf(stderr, "quillan-screenshots: the wizard did not find the demo file\n");
+            ok = false;
+        }
+        ok = save(withTitle(wizard), outDir, "wizard-confirm.png") && ok;
+        wizard.reject();
     }
 
     // The point dialogs, the user options and the site dialog, each as it opens.
@@ -408,58 +456,64 @@ int main(int argc, char* argv[])
         }
     }
 
-    // The gateway sheet on its IO Bus page, a module selected, and the IO Module dialog on
-    // the demo's 4-20 mA module and on a new digital one.
-    if (gateway != nullptr && !gateway->ioModules().empty()) {
-        bool shown = false;
-        auto* timer = new QTimer(&frame);
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, &frame, [&] {
-            auto* sheet =
-                qobject_cast<gateway::ui::NodePropertySheet*>(QApplication::activeModalWidget());
-            if (sheet == nullptr || !sheet->isVisible()) {
+    // The gateway's property sheet as Edit... opens it, one picture per page.
+    if (gateway != nullptr) {
+        QTimer::singleShot(0, &frame, [&] {
+            gateway::ui::NodePropertySheet* sheet = nullptr;
+            const bool shown = waitUntil([&] {
+                sheet = qobject_cast<gateway::ui::NodePropertySheet*>(
+                    QApplication::activeModalWidget());
+                return sheet != nullptr && sheet->isVisible();
+            });
+            if (!shown) {
+                ok = false;
+                if (sheet != nullptr) {
+                    sheet->reject();
+                }
                 return;
             }
-            timer->stop();
-            shown = true;
-            auto* page = sheet->findChild<gateway::ui::IOBusPage*>();
-            if (page != nullptr) {
-                sheet->tabs().setCurrentWidget(page);
-                int analog = 0;
-                for (size_t i = 0; i < page->modules().size(); ++i) {
-                    if (page->modules()[i]->getIoKind() == 1) {
-                        analog = static_cast<int>(i);
-                    }
-                }
-                page->selectModuleRow(analog);
+            const char* files[] = {"gateway-radio.png", "gateway-config-port.png",
+                                   "gateway-rtu-port.png"};
+            for (int page = 0; page < 3 && page < sheet->pageCount(); ++page) {
+                sheet->setCurrentPage(page);
                 settle();
-                ok = save(sheet->grab(), outDir, "gateway-io-bus.png") && ok;
-                gateway::ui::ZAVModuleDlg edit(*gateway, page->modules()[analog].get(),
-                                               page->modules(), app.settings(), sheet);
-                edit.show();
-                settle();
-                ok = save(edit.grab(), outDir, "io-module-dialog.png") && ok;
-                edit.hide();
-                gateway::ui::ZAVModuleDlg digital(*gateway, nullptr, page->modules(),
-                                                  app.settings(), sheet);
-                digital.typeList().setCurrentIndex(2);
-                digital.show();
-                settle();
-                ok = save(digital.grab(), outDir, "io-module-digital.png") && ok;
-                digital.hide();
-            } else {
-                std::fprintf(stderr, "quillan-screenshots: the sheet has no IO Bus page\n");
-                ok = false;
+                ok = save(sheet->grab(), outDir, files[page]) && ok;
             }
+            // The IO Bus page with the demo's 4-20 mA module selected, and the IO Module
+            // dialog on that module and on a new digital one.
+            auto* bus = sheet->findChild<gateway::ui::IOBusPage*>();
+            if (bus == nullptr || bus->modules().empty()) {
+                std::fprintf(stderr, "quillan-screenshots: no IO Bus page with modules\n");
+                ok = false;
+                sheet->reject();
+                return;
+            }
+            int analog = 0;
+            for (size_t i = 0; i < bus->modules().size(); ++i) {
+                if (bus->modules()[i]->getIoKind() == 1) {
+                    analog = static_cast<int>(i);
+                }
+            }
+            sheet->tabs().setCurrentWidget(bus);
+            bus->selectModuleRow(analog);
+            settle();
+            ok = save(sheet->grab(), outDir, "gateway-io-bus.png") && ok;
+            gateway::ui::ZAVModuleDlg edit(*gateway, bus->modules()[analog].get(), bus->modules(),
+                                           app.settings(), sheet);
+            edit.show();
+            settle();
+            ok = save(edit.grab(), outDir, "io-module-dialog.png") && ok;
+            edit.hide();
+            gateway::ui::ZAVModuleDlg digital(*gateway, nullptr, bus->modules(), app.settings(),
+                                              sheet);
+            digital.typeList().setCurrentIndex(2);
+            digital.show();
+            settle();
+            ok = save(digital.grab(), outDir, "io-module-digital.png") && ok;
+            digital.hide();
             sheet->reject();
         });
-        timer->start();
-        (void)gateway::ui::showGatewayProperties(app, *gateway, &frame);
-        timer->deleteLater();
-        if (!shown) {
-            std::fprintf(stderr, "quillan-screenshots: the gateway sheet did not show\n");
-            ok = false;
-        }
+        (void)gateway::ui::showNodeProperties(app, *gateway, &frame);
     }
 
     ok = save(iconSheet(), outDir, "icons.png") && ok;

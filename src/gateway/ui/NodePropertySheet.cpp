@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +39,23 @@ NodePropertySheet::NodePropertySheet(const QString& caption, QWidget* parent) : 
 void NodePropertySheet::addPage(PropertyPage* page)
 {
     m_tabs->addTab(page, page->title());
+    // Pages are added after the buttons, so their fields would follow Cancel in the focus
+    // chain. Tab should take the page tabs, the page's fields, then OK and Cancel.
+    QWidget* previous = m_tabs->tabBar();
+    while (m_tabs->tabBar()->isAncestorOf(previous->nextInFocusChain())) {
+        previous = previous->nextInFocusChain();
+    }
+    QList<QWidget*> fields;
+    for (QWidget* w = page->nextInFocusChain(); page->isAncestorOf(w); w = w->nextInFocusChain()) {
+        // Parts of a composite field (a spin box's editor) follow their field.
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->focusProxy() == nullptr) {
+            fields << w;
+        }
+    }
+    for (QWidget* field : fields) {
+        QWidget::setTabOrder(previous, field);
+        previous = field;
+    }
 }
 
 int NodePropertySheet::pageCount() const

@@ -1,0 +1,86 @@
+#include "dialogs/WizardSummary.h"
+
+#include "document/ProjectPath.h"
+#include "model/Site.h"
+
+namespace quillan::dialogs {
+
+const char* wizardBandText(uint16_t band)
+{
+    switch (band) {
+    case band868:
+        return "868 MHz";
+    case band900:
+        return "900 MHz";
+    case band2400:
+        return "2.4 GHz";
+    default:
+        return "";
+    }
+}
+
+const std::array<const char*, 5>& txPowerTexts(uint16_t band)
+{
+    static constexpr std::array<const char*, 5> k868{"2 mW", "5 mW", "10 mW", "16 mW", "25 mW"};
+    static constexpr std::array<const char*, 5> k900{"1 mW", "10 mW", "100 mW", "500 mW",
+                                                     "1000 mW"};
+    static constexpr std::array<const char*, 5> k2400{"10 mW", "16 mW", "25 mW", "40 mW", "63 mW"};
+    switch (band) {
+    case band868:
+        return k868;
+    case band2400:
+        return k2400;
+    default:
+        return k900;
+    }
+}
+
+uint16_t preselectedTxPower(uint16_t band)
+{
+    return band == band900 ? 2 : 4;
+}
+
+std::string wizardTargetPath(const std::string& folderShown, const std::string& name)
+{
+    return withTrailingSeparator(folderShown) + name + ".zavproj";
+}
+
+WizardSummary wizardSummary(const NewProjectValues& values, const std::string& folderShown,
+                            bool targetExists)
+{
+    WizardSummary summary;
+    std::string& t = summary.text;
+    if (targetExists) {
+        t += "Warning: An existing file will be overwritten.\r\n";
+        t += "File: " + wizardTargetPath(folderShown, values.name);
+        summary.warningLength = t.size();
+        t += "\r\n\r\n";
+    }
+    t += "Create...\r\n";
+    t += "\tProject: " + values.name + "\r\n";
+    t += "\tPath: " + folderShown + "\r\n\r\n";
+
+    t += "\tSite\r\n";
+    t += "\t\tChannel: " + std::to_string(values.channel) + "\r\n";
+    t += "\t\tGroup: " + std::to_string(values.group) + "\r\n";
+    t += std::string("\t\tFrequency: ") + wizardBandText(values.band) + "\r\n\r\n";
+
+    if (values.gateway) {
+        const NewGatewayValues& g = *values.gateway;
+        const auto& powers = txPowerTexts(values.band);
+        t += "\tPrimary Gateway\r\n";
+        t += "\t\tName: " + g.name + "\r\n";
+        t += "\t\tType: ZAV Gateway Module\r\n";
+        t += std::string("\t\tTx Power: ") +
+             (g.txPowerIndex < powers.size() ? powers[g.txPowerIndex] : "") + "\r\n";
+        t += std::string("\t\tRTU Connection: Modbus RTU - RS") + (g.rtuRs485 ? "485" : "232") +
+             "\r\n";
+        t += "\t\tBaud Rate: " + std::to_string(g.baudRate) + "\r\n";
+        t += "\t\tSlave Id: " + std::to_string(g.slaveId) + "\r\n";
+        t += std::string("\t\tConfig Port Mode: ") + (g.configPortModbus ? "Modbus" : "Debug") +
+             "\r\n\r\n";
+    }
+    return summary;
+}
+
+} // namespace quillan::dialogs
