@@ -405,6 +405,13 @@ void TarnDoc::unlinkPointEverywhere(const Import& point)
     }
 }
 
+void TarnDoc::unlinkNodeEverywhere(const Node& node)
+{
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        m_nodes[i]->unlinkNode(node);
+    }
+}
+
 void TarnDoc::forgetClipboardPoint(const Import& point)
 {
     if (std::find(m_importClipboard.begin(), m_importClipboard.end(), &point) !=

@@ -141,6 +141,7 @@ public:
     [[nodiscard]] std::string documentPath() const override;
     [[nodiscard]] Node* findNodeById(uint32_t id) override;
     void unlinkPointEverywhere(const Import& point) override;
+    void unlinkNodeEverywhere(const Node& node) override;
     void forgetClipboardPoint(const Import& point) override;
     [[nodiscard]] uint32_t defaultConfigPortMode() const override
     {

@@ -46,13 +46,17 @@ void walkDataStore(const ZAVGateway& g, const std::function<void(const DataStore
         if (inputs == nullptr) {
             continue;
         }
+        // The device puts a block read into the slots from its record's point on. A digital
+        // module without its "Inputs" group reads from 3005 or 3009, the registers of its
+        // first group in the imports table, so the record goes to that group's first point.
         bool first = true;
         for (const auto& point : *inputs) {
             if (!point) {
                 continue;
             }
-            visit({*point, *point, true, first, false, false});
-            if (first && point->details[4] > 1) {
+            const bool record = first && point->inImportTable;
+            visit({*point, *point, true, record, false, false});
+            if (record && point->details[4] > 1) {
                 first = false;
             }
         }

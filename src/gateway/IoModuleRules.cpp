@@ -3,6 +3,8 @@
 #include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
+#include <algorithm>
+
 namespace quillan {
 
 namespace {
@@ -62,19 +64,115 @@ IoModulePoints ioModulePoints(const IoModuleChoices& c)
     return p;
 }
 
-uint8_t firstFreeIoAddress(const ZAVGateway& gateway)
+uint8_t firstFreeIoAddress(const std::vector<const ZAVModule*>& modules)
 {
     for (uint8_t address = 0; address < 16; ++address) {
-        bool used = false;
-        for (const auto& node : gateway.ioModules()) {
-            const auto* module = dynamic_cast<const ZAVModule*>(node.get());
-            used = used || (module != nullptr && module->address() == address);
-        }
+        const bool used = std::any_of(modules.begin(), modules.end(), [address](const auto* m) {
+            return m != nullptr && m->address() == address;
+        });
         if (!used) {
             return address;
         }
     }
     return 16;
+}
+
+uint8_t firstFreeIoAddress(const ZAVGateway& gateway)
+{
+    std::vector<const ZAVModule*> modules;
+    for (const auto& node : gateway.ioModules()) {
+        modules.push_back(dynamic_cast<const ZAVModule*>(node.get()));
+    }
+    return firstFreeIoAddress(modules);
+}
+
+IoModuleChoices ioModuleChoicesOf(const ZAVModule& module, uint8_t freeAddress)
+{
+    IoModuleChoices c;
+    c.kind = module.getIoKind();
+    const auto& inputs = *module.moduleInputs();
+    const Import* first = inputs.empty() ? nullptr : inputs.front().get();
+    if (first == nullptr) {
+        c.address = freeAddress;
+    } else {
+        c.address = static_cast<uint8_t>(first->details[1] - 1);
+        c.interval = first->interval;
+        if (c.kind == ioKindDm) {
+            const auto inTable = [&inputs](size_t i) {
+                return i < inputs.size() && inputs[i] && inputs[i]->inImportTable;
+            };
+            c.groups = static_cast<uint8_t>((inTable(0) ? groupInputs : 0) |
+                                            (inTable(4) ? groupOutputStatus : 0) |
+                                            (inTable(8) ? groupCounts : 0));
+        } else {
+            c.inputUnits = first->details[5] != 0 ? 1 : 0;
+        }
+    }
+    if (c.kind == ioKindDm) {
+        return c;
+    }
+    const auto& outputs = *module.moduleOutputs();
+    uint8_t* choices[] = {&c.output1Units, &c.output2Units};
+    for (size_t i = 0; i < outputs.size() && i < 2; ++i) {
+        if (!outputs[i]) {
+            continue;
+        }
+        const uint16_t reg = outputs[i]->detailU16(2);
+        if (outputs[i]->details[5] != 0) {
+            *choices[i] = reg >= (c.kind == ioKindAm1 ? 7007 : 7005) ? 3 : 2;
+        } else {
+            *choices[i] = reg > 3012 ? 1 : 0;
+        }
+    }
+    return c;
+}
+
+const char* ioInputUnitsText(uint8_t kind, uint8_t choice)
+{
+    static constexpr const char* texts[2][2] = {
+        {"Volts * 1000 [10,000]", "0.0-10.0 Volts"},
+        {"mA * 1000 [20,000]", "4.0-20.0 mA"},
+    };
+    return kind <= ioKindAm2 && choice < 2 ? texts[kind][choice] : "";
+}
+
+const char* ioOutputUnitsText(uint8_t kind, uint8_t choice)
+{
+    static constexpr const char* texts[2][4] = {
+        {"Counts [65,535]", "Volts * 1000 [10,000]", "0.0-10.0 Volts", "0.0-100.0 %"},
+        {"mA * 1000 [20,000]", "% * 100 [10,000]", "4.0-20.0 mA", "0.0-100.0 %"},
+    };
+    return kind <= ioKindAm2 && choice < 4 ? texts[kind][choice] : "";
+}
+
+const char* ioInputUnits(const ZAVModule& module, const Import& input)
+{
+    const uint8_t kind = module.getIoKind();
+    if (kind == ioKindDm) {
+        return "On/Off";
+    }
+    return ioInputUnitsText(kind, input.details[5] != 0 ? 1 : 0);
+}
+
+const char* ioOutputUnits(const ZAVModule& module, const Export& output)
+{
+    const uint8_t kind = module.getIoKind();
+    if (kind == ioKindDm) {
+        return "On/Off";
+    }
+    if (kind > ioKindAm2) {
+        return "";
+    }
+    const uint16_t start = output.detailU16(2);
+    for (uint8_t choice = 0; choice < 4; ++choice) {
+        const OutputUnit& unit = kOutputUnits[choice];
+        const uint16_t reg = kind == ioKindAm1 ? unit.am1Register : unit.am2Register;
+        // Output 2 writes the register after its choice's.
+        if (start == reg || start == reg + 1) {
+            return ioOutputUnitsText(kind, choice);
+        }
+    }
+    return "";
 }
 
 std::string addNewIoModule(ZAVGateway& gateway, const IoModuleChoices& c)

@@ -150,6 +150,11 @@ public:
     void moveChildAfter(const Node& child, const Node* after);
     // Appends a new I/O module, giving its inputs their Modbus map entries by its map options.
     void addIoModule(std::unique_ptr<ZAVModule> module);
+    // Merges the I/O bus page's working copies into ioModules on the sheet's OK: copies new
+    // to the gateway are cloned in with their map entries, modules of the same kind take the
+    // copy's settings and point fields (inputs dropped from the imports table are unlinked
+    // everywhere), and modules no copy stands for are unlinked and destroyed.
+    void syncIoModules(const std::vector<std::unique_ptr<ZAVModule>>& copies);
     [[nodiscard]] bool ioModuleLimitReached() const { return ioModuleCount >= 64; }
     [[nodiscard]] uint16_t nextIoModuleNumber() { return ioModuleCount++; }
 

@@ -25,6 +25,8 @@ public:
     [[nodiscard]] virtual Node* findNodeById(uint32_t id) = 0;
     // Every top-level node forgets the point, then drops what it set aside.
     virtual void unlinkPointEverywhere(const Import& point) = 0;
+    // Every top-level node but the root forgets a node that is about to be destroyed.
+    virtual void unlinkNodeEverywhere(const Node& node) = 0;
     // Empties the import clipboard when it holds the point.
     virtual void forgetClipboardPoint(const Import& point) = 0;
     // The settings value that decides the CONFIG port protocol of a new gateway.

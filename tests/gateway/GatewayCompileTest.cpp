@@ -133,6 +133,43 @@ TEST(Compile, ModbusModuleBlockReadsGetOneRecord)
     EXPECT_EQ(recordOf<DataStoreRecord>(compiled4.image, BlockType::dataStore, 1).formatWord, 2);
 }
 
+TEST(Compile, DigitalModuleRecordStartsAtItsFirstGroupInTheImportsTable)
+{
+    // Slots: VIN 0, DIN1-4 1-4, DOUT1-4_ST 5-8, DIN1-4_CNT 9-12, whatever the groups.
+    struct Case {
+        uint8_t groups;
+        int records;
+        uint16_t index;
+        uint16_t startRegister;
+        uint8_t registerCount;
+    };
+    const Case cases[] = {
+        {groupInputs | groupCounts, 2, 1, 3001, 12},
+        {groupOutputStatus | groupCounts, 2, 5, 3005, 8},
+        {groupCounts, 2, 9, 3009, 4},
+        {0, 1, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Project p;
+        IoModuleChoices dm;
+        dm.kind = ioKindDm;
+        dm.address = 4;
+        dm.groups = c.groups;
+        ASSERT_EQ(addNewIoModule(*p.g1, dm), "");
+        const CompiledImage compiled = p.g1->compileImage();
+        EXPECT_EQ(p.g1->dataStoreCounter, 13);
+        ASSERT_EQ(p.g1->importRecordCounter, c.records) << int(c.groups);
+        if (c.records < 2) {
+            continue;
+        }
+        const auto record = recordOf<ImportRecord>(compiled.image, BlockType::imports, 1);
+        EXPECT_EQ(record.index, c.index) << int(c.groups);
+        EXPECT_EQ(record.details[1], 5);
+        EXPECT_EQ(record.details[2] | (record.details[3] << 8), c.startRegister);
+        EXPECT_EQ(record.details[4], c.registerCount);
+    }
+}
+
 TEST(Compile, WriteImportsTakeAPointButNoRecord)
 {
     Project p;

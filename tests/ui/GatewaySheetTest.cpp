@@ -1,4 +1,4 @@
-// The gateway's property sheet in edit mode (Radio, Config Port, RTU Port) and the device
+// The gateway's property sheet in edit mode (Radio, Config Port, RTU Port, IO Bus) and the device
 // window's read-only port pages: each page's rules as a user meets them, what OK writes back and
 // what Cancel leaves alone, and the keyboard path through each page.
 
@@ -533,10 +533,11 @@ private Q_SLOTS:
         const GatewayState before(g);
         const int result = runSheet(p.t.app, g, [](NodePropertySheet& sheet) {
             QCOMPARE(sheet.windowTitle(), "Gateway - ( ZAV Gateway )");
-            QCOMPARE(sheet.pageCount(), 3);
+            QCOMPARE(sheet.pageCount(), 4);
             QCOMPARE(sheet.tabs().tabText(0), "Radio");
             QCOMPARE(sheet.tabs().tabText(1), "Config Port");
             QCOMPARE(sheet.tabs().tabText(2), "RTU Port");
+            QCOMPARE(sheet.tabs().tabText(3), "IO Bus");
             auto& radio = showPage<RFPage>(sheet);
             QVERIFY(radio.nodeTimeoutField().isHidden());
             pick(radio.powerList(), 4);
@@ -554,7 +555,7 @@ private Q_SLOTS:
         QVERIFY(!p.t.doc.isModified());
     }
 
-    void gatewayWithoutPortsOrSiteGetsTheRadioPageOnly()
+    void gatewayWithoutPortsOrSiteGetsNoPortPages()
     {
         // As a gateway of another schema comes out of a file: no ports, no site.
         TestApp t;
@@ -562,7 +563,8 @@ private Q_SLOTS:
         bare.setRadioFlags(0x83);
         bare.setRetries(9);
         const int result = runSheet(t.app, bare, [](NodePropertySheet& sheet) {
-            QCOMPARE(sheet.pageCount(), 1);
+            QCOMPARE(sheet.pageCount(), 2);
+            QCOMPARE(sheet.tabs().tabText(1), "IO Bus");
             auto& radio = showPage<RFPage>(sheet);
             QCOMPARE(radio.retriesBox().value(), 9);
             pick(radio.powerList(), 0);
@@ -697,6 +699,8 @@ private Q_SLOTS:
         QTest::newRow("RTU Port") << 2
                                   << QStringList{"Line", "Baud Rate", "Parity", "Stop Bits",
                                                  "Modbus Master"};
+        // No module yet: Remove and the points list wait for a selected module.
+        QTest::newRow("IO Bus") << 3 << QStringList{"I/O Modules", "New..."};
     }
     void tabTakesEachPageInOrder()
     {

@@ -2,8 +2,9 @@
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
 // dialog, the Debug tab of the output window, the start and about dialogs, the new project
-// wizard's pages, the point dialogs, the user options, the site dialog and the property sheets
-// of a gateway and a Modbus module. Give it settings of its own (XDG_CONFIG_HOME).
+// wizard's pages, the point dialogs, the user options, the site dialog, the gateway's property
+// sheet with its IO Module dialog and the Modbus module's sheet. Give it settings of its own
+// (XDG_CONFIG_HOME).
 #include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
@@ -23,8 +24,10 @@
 #include "dialogs/WizSitePage.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/IOBusPage.h"
 #include "gateway/ui/NodeProperties.h"
 #include "gateway/ui/NodePropertySheet.h"
+#include "gateway/ui/ZAVModuleDlg.h"
 #include "model/FileNode.h"
 #include "model/Import.h"
 #include "model/MBModule.h"
@@ -48,9 +51,9 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -478,6 +481,38 @@ int main(int argc, char* argv[])
                 settle();
                 ok = save(sheet->grab(), outDir, files[page]) && ok;
             }
+            // The IO Bus page with the demo's 4-20 mA module selected, and the IO Module
+            // dialog on that module and on a new digital one.
+            auto* bus = sheet->findChild<gateway::ui::IOBusPage*>();
+            if (bus == nullptr || bus->modules().empty()) {
+                std::fprintf(stderr, "quillan-screenshots: no IO Bus page with modules\n");
+                ok = false;
+                sheet->reject();
+                return;
+            }
+            int analog = 0;
+            for (size_t i = 0; i < bus->modules().size(); ++i) {
+                if (bus->modules()[i]->getIoKind() == 1) {
+                    analog = static_cast<int>(i);
+                }
+            }
+            sheet->tabs().setCurrentWidget(bus);
+            bus->selectModuleRow(analog);
+            settle();
+            ok = save(sheet->grab(), outDir, "gateway-io-bus.png") && ok;
+            gateway::ui::ZAVModuleDlg edit(*gateway, bus->modules()[analog].get(), bus->modules(),
+                                           app.settings(), sheet);
+            edit.show();
+            settle();
+            ok = save(edit.grab(), outDir, "io-module-dialog.png") && ok;
+            edit.hide();
+            gateway::ui::ZAVModuleDlg digital(*gateway, nullptr, bus->modules(), app.settings(),
+                                              sheet);
+            digital.typeList().setCurrentIndex(2);
+            digital.show();
+            settle();
+            ok = save(digital.grab(), outDir, "io-module-digital.png") && ok;
+            digital.hide();
             sheet->reject();
         });
         (void)gateway::ui::showNodeProperties(app, *gateway, &frame);

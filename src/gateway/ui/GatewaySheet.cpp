@@ -1,12 +1,14 @@
 #include "gateway/GatewayRules.h"
 #include "gateway/ZAVGateway.h"
 #include "gateway/ui/ConfigPortPage.h"
+#include "gateway/ui/IOBusPage.h"
 #include "gateway/ui/NodeProperties.h"
 #include "gateway/ui/NodePropertySheet.h"
 #include "gateway/ui/P2PortPage.h"
 #include "gateway/ui/RFPage.h"
 #include "model/Site.h"
 #include "model/Text.h"
+#include "shell/TarnApp.h"
 
 namespace quillan::gateway::ui {
 
@@ -17,7 +19,7 @@ constexpr uint16_t kSiteRadioBits = radioAes | radioLowBitRate;
 
 } // namespace
 
-int showGatewayProperties(shell::TarnApp& /*app*/, ZAVGateway& gateway, QWidget* parent)
+int showGatewayProperties(shell::TarnApp& app, ZAVGateway& gateway, QWidget* parent)
 {
     NodePropertySheet sheet(QString::fromStdString(cp1252ToUtf8(
                                 strprintf("%s - ( ZAV Gateway )", gateway.getName().c_str()))),
@@ -46,7 +48,8 @@ int showGatewayProperties(shell::TarnApp& /*app*/, ZAVGateway& gateway, QWidget*
         rtuPage = new P2PortPage(rtuPort->portRecord(), rtuPortUse(gateway), PageMode::edit);
         sheet.addPage(rtuPage);
     }
-    // IO Bus page: sheet.addPage(new IOBusPage(...)) goes here, after the port pages.
+    // On OK the IO Bus page hands its copies of the I/O modules to the gateway (syncIoModules).
+    sheet.addPage(new IOBusPage(gateway, app.settings()));
 
     if (sheet.run() != NodePropertySheet::resultOk) {
         return NodePropertySheet::resultCancel;
@@ -61,7 +64,6 @@ int showGatewayProperties(shell::TarnApp& /*app*/, ZAVGateway& gateway, QWidget*
     if (rtuPage != nullptr) {
         rtuPort->setPortRecord(rtuPage->record());
     }
-    // IO Bus page: the gateway's I/O modules are synchronised from it here (syncIoModules).
     gateway.markModified();
     return NodePropertySheet::resultOk;
 }
