@@ -1,6 +1,7 @@
 // Every dialog by keyboard alone: where the focus starts, the order Tab takes through the
 // fields and back round, Enter for the default button and Escape for Cancel.
 
+#include "ui/FocusNames.h"
 #include "ViewTestSupport.h"
 #include "dialogs/EditStartingRegisterDlg.h"
 #include "dialogs/ExportIntervalDlg.h"
@@ -78,38 +79,6 @@ std::unique_ptr<QDialog> makeDialog(const QString& name, Fixture& f)
         return std::make_unique<dialogs::NewSiteDlg>(site900(), true);
     }
     return nullptr;
-}
-
-QString plain(QString text)
-{
-    text.remove(u'&');
-    if (text.endsWith(u':')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// What a user would call the focused field: a button's text, else its label, else the title
-// of the group it sits in.
-QString describe(QWidget* widget)
-{
-    if (widget == nullptr) {
-        return "(nothing)";
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return plain(button->text());
-    }
-    for (QLabel* label : widget->window()->findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return plain(label->text());
-        }
-    }
-    for (QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget()) {
-        if (auto* group = qobject_cast<QGroupBox*>(up)) {
-            return plain(group->title());
-        }
-    }
-    return widget->metaObject()->className();
 }
 
 void showActive(QDialog& dialog)

@@ -2,6 +2,7 @@
 // window's read-only port pages: each page's rules as a user meets them, what OK writes back and
 // what Cancel leaves alone, and the keyboard path through each page.
 
+#include "ui/FocusNames.h"
 #include "ModalAnswers.h"
 #include "ProjectFixture.h"
 #include "ViewTestSupport.h"
@@ -156,35 +157,6 @@ QList<QWidget*> controlsOf(QWidget& page)
         }
     }
     return found;
-}
-
-QString plain(QString text)
-{
-    text.remove(u'&');
-    if (text.endsWith(u':')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// What a user would call the focused field: a button's text, "page tabs", else its label.
-QString describe(QWidget* widget)
-{
-    if (widget == nullptr) {
-        return "(nothing)";
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return plain(button->text());
-    }
-    if (qobject_cast<QTabBar*>(widget) != nullptr) {
-        return "page tabs";
-    }
-    for (QLabel* label : widget->window()->findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return plain(label->text());
-        }
-    }
-    return widget->metaObject()->className();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The gateway sheet's IO Bus page and its IO Module dialog: what they show, what OK makes of
 // the modules, and that nothing reaches the gateway before the sheet's OK.
 
+#include "ui/FocusNames.h"
 #include "gateway/ui/IOBusPage.h"
 
 #include "ModalAnswers.h"
@@ -121,34 +122,6 @@ QStringList pointNames(const IOBusPage& page)
         names << page.points().index(row, 0).data().toString();
     }
     return names;
-}
-
-QString plain(QString text)
-{
-    text.replace("&&", "\x01");
-    text.remove(u'&');
-    text.replace(u'\x01', u'&');
-    if (text.endsWith(u':')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// What a user would call the focused field: a button's text, else its label.
-QString describe(QWidget* widget)
-{
-    if (widget == nullptr) {
-        return "(nothing)";
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return plain(button->text());
-    }
-    for (QLabel* label : widget->window()->findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return plain(label->text());
-        }
-    }
-    return widget->metaObject()->className();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The Modbus module's property sheet: its three pages, what OK writes back into the module, what
 // outlasts Cancel, and Insert Modbus Module with the sheet and its roll-back.
 
+#include "ui/FocusNames.h"
 #include "ModalAnswers.h"
 #include "ProjectFixture.h"
 #include "ViewTestSupport.h"
@@ -159,32 +160,6 @@ void rightClickRow(views::PointListView& list, int row)
     const QPoint at = list.visualRect(list.rows().index(row, 1)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
     QApplication::sendEvent(list.viewport(), &event);
-}
-
-QString plain(QString text)
-{
-    text.remove(u'&');
-    if (text.endsWith(u':')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// What a user would call the focused field: a button's text, else its label's, else its class.
-QString describe(QWidget* widget)
-{
-    if (widget == nullptr) {
-        return "(nothing)";
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return plain(button->text());
-    }
-    for (QLabel* label : widget->window()->findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return plain(label->text());
-        }
-    }
-    return widget->metaObject()->className();
 }
 
 } // namespace
@@ -760,7 +735,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("page");
         QTest::addColumn<QStringList>("chain");
         QTest::newRow("IO Bus") << 0
-                                << QStringList{"Slave ID", "OK", "Cancel", "QTabBar", "Slave ID"};
+                                << QStringList{"Slave ID", "OK", "Cancel", "page tabs", "Slave ID"};
         // Tab takes the time field's hours, minutes and seconds in turn.
         QTest::newRow("Modbus Inputs") << 1
                                        << QStringList{"Interval",
@@ -773,14 +748,14 @@ private Q_SLOTS:
                                                       "quillan::views::PointListView",
                                                       "OK",
                                                       "Cancel",
-                                                      "QTabBar",
+                                                      "page tabs",
                                                       "Interval"};
         // The format list is fixed, so Tab passes it by.
         QTest::newRow("Modbus Outputs")
             << 2
             << QStringList{
                    "Register", "Add",    "Update",  "Remove",  "quillan::views::PointListView",
-                   "OK",       "Cancel", "QTabBar", "Register"};
+                   "OK",       "Cancel", "page tabs", "Register"};
     }
     void tabGoesRoundEachPage()
     {

@@ -1,6 +1,7 @@
 // The new project wizard: its pages and their rules as a user meets them, the confirmation
 // text, and New from the main window through to the saved project file.
 
+#include "ui/FocusNames.h"
 #include "ModalAnswers.h"
 #include "ShellTestSupport.h"
 #include "ViewTestSupport.h"
@@ -162,38 +163,6 @@ void fillSite(dialogs::WizSitePage& page, const QString& script)
             QFAIL(qPrintable("unknown step " + step));
         }
     }
-}
-
-QString plain(QString text)
-{
-    text.remove(u'&');
-    if (text.endsWith(u':')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// What a user would call the focused field: a button's text, else its label, else the title
-// of the group it sits in.
-QString describe(QWidget* widget)
-{
-    if (widget == nullptr) {
-        return "(nothing)";
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return plain(button->text());
-    }
-    for (QLabel* label : widget->window()->findChildren<QLabel*>()) {
-        if (label->buddy() == widget) {
-            return plain(label->text());
-        }
-    }
-    for (QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget()) {
-        if (auto* group = qobject_cast<QGroupBox*>(up)) {
-            return plain(group->title());
-        }
-    }
-    return widget->metaObject()->className();
 }
 
 // Goes from step 1 to the page named: "step 1", "step 2", "step 3" or "confirm" (from step 3).
