@@ -1,4 +1,5 @@
 #include "gateway/ImageComparison.h"
+#include "gateway/ui/DeviceWindow.h"
 #include "model/Site.h"
 #include "shell/ConnectStatusDlg.h"
 #include "sim/GatewaySimulator.h"
@@ -32,14 +33,14 @@ struct MainWindowRecord {
     explicit MainWindowRecord(ProjectFixture& f)
     {
         shell::ConnectStatusDlg* progress = &f.frame.progressWindow();
-        f.app.notifications().setHandler(
-            Receiver::mainWindow, [this, progress](const Notification& n) {
-                codes << n.code;
-                if (n.code == MSG_OUTPUT_LINE) {
-                    lines << QString::fromStdString(n.text);
-                }
-                (void)progress->handle(n);
-            });
+        f.app.notifications().setHandler(Receiver::mainWindow,
+                                         [this, progress](const Notification& n) {
+                                             codes << n.code;
+                                             if (n.code == MSG_OUTPUT_LINE) {
+                                                 lines << QString::fromStdString(n.text);
+                                             }
+                                             (void)progress->handle(n);
+                                         });
     }
 };
 
@@ -50,8 +51,7 @@ std::string readFile(const std::string& path)
 }
 
 // A simulated gateway with this state behind the port "sim", attached.
-std::shared_ptr<sim::GatewaySimulator> attachSimulator(ProjectFixture& f,
-                                                       sim::SimulatorState state)
+std::shared_ptr<sim::GatewaySimulator> attachSimulator(ProjectFixture& f, sim::SimulatorState state)
 {
     sim::SimulatorOptions options;
     options.state = std::move(state);
@@ -134,24 +134,31 @@ private Q_SLOTS:
         QVERIFY(f.enabled(Command::nodeUpdateDevice));
     }
 
-    void connectReadsTheGatewayAndReportsIt()
+    void connectHoldsTheOperationUntilTheDeviceWindowCloses()
     {
         ProjectFixture f;
         MainWindowRecord record(f);
         QVERIFY(attachSimulator(f, sim::SimulatorState::newGateway()) != nullptr);
         DeviceOperations& ops = f.pane().deviceOperations();
+        QSignalSpy opened(&ops, &DeviceOperations::deviceWindowOpened);
         QSignalSpy finished(&ops, &DeviceOperations::finished);
         f.select(f.g1);
         f.frame.routeCommand(Command::nodeConnect);
         QVERIFY(f.app.connectionOpen());
-        QVERIFY(finished.wait(kOperationTimeoutMs));
-        QVERIFY(!record.lines.isEmpty());
-        QCOMPARE(record.lines.first(),
-                 QString("North_GW - Connected to ZAV Gateway Module, version 1.5.0.14."));
+        QVERIFY(opened.wait(kOperationTimeoutMs));
+        gateway::ui::DeviceWindow* window = ops.deviceWindow();
+        QVERIFY(window != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(window->configurationRead(), kOperationTimeoutMs);
         QVERIFY(record.codes.contains(MSG_SESSION_START));
         QVERIFY(record.codes.contains(MSG_READ_PROGRESS));
         QVERIFY(record.codes.contains(MSG_SESSION_DONE));
         QVERIFY(!f.frame.progressWindow().isVisible());
+        QVERIFY(ops.isRunning());
+        QVERIFY(f.app.connectionOpen());
+
+        window->reject();
+        QVERIFY(finished.wait(kOperationTimeoutMs));
+        QVERIFY(record.lines.isEmpty());
         QVERIFY(!f.app.connectionOpen());
     }
 
@@ -161,10 +168,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<uint>("siteKey");
         QTest::addColumn<bool>("securityOn");
-        QTest::newRow("device has a key") << 0x5678u << "North_GW - Site Security Key Updated."
-                                          << 0x5678u << true;
-        QTest::newRow("device has none") << 0u << "North_GW - Site Security is Disabled."
-                                         << 0x1234u << false;
+        QTest::newRow("device has a key")
+            << 0x5678u << "North_GW - Site Security Key Updated." << 0x5678u << true;
+        QTest::newRow("device has none")
+            << 0u << "North_GW - Site Security is Disabled." << 0x1234u << false;
     }
     void readSiteSecurityKeyTakesTheDevicesKey()
     {
