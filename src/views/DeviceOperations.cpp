@@ -274,6 +274,11 @@ void DeviceOperations::connectToDevice(ZAVGateway& gateway)
           });
 }
 
+gateway::ui::DeviceWindow* DeviceOperations::deviceWindow() const
+{
+    return m_deviceWindow.data();
+}
+
 void DeviceOperations::hostDeviceWindow(device::ZAVSession& session, ZAVGateway* gateway,
                                         uint32_t id)
 {

@@ -81,7 +81,7 @@ public:
     // the session and the link have ended.
     void connectToDevice(ZAVGateway& gateway);
     // The device property window while it is open.
-    [[nodiscard]] gateway::ui::DeviceWindow* deviceWindow() const { return m_deviceWindow; }
+    [[nodiscard]] gateway::ui::DeviceWindow* deviceWindow() const;
     void readSiteSecurityKey(ZAVGateway& gateway);
     // The save prompt, the file dialog and the upload question, then the transfer.
     void storeProjectFile(ZAVGateway& gateway);

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 #include <fstream>
 #include <memory>
@@ -499,7 +500,7 @@ private Q_SLOTS:
             << QStringList{"0", "15", "999", "63 mW", "9", "250000"} << "AES On : ESS On (Key: 77)";
         QTest::newRow("gateway 2.0 without bit 6")
             << 12 << "2.0" << 0 << 0x04 << 63 << 1 << 0u << "ZAV Gateway Module"
-            << QStringList{"63", "0", "0", "1000 mW", "1", "115200"} << "AES Off : ESS Off";
+            << QStringList{"63", "0", "0", "1 W", "1", "115200"} << "AES Off : ESS Off";
         QTest::newRow("Hub3 1.0 on 868 MHz")
             << 32 << "1.0" << 35 << 0x47 << (1 << 6) << 4 << 0u << "Hub3"
             << QStringList{"0", "5", "1", "10 mW", "4", "80000"} << "AES On : ESS Off";

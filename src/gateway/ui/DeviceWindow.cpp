@@ -58,6 +58,11 @@ DeviceWindow::~DeviceWindow()
     letGoOfSession();
 }
 
+FlashFileDlg* DeviceWindow::flashDialog() const
+{
+    return m_flashDialog.data();
+}
+
 void DeviceWindow::setButtonsEnabled(bool enabled)
 {
     for (QPushButton* button : {m_flash, m_dump, m_compare, &okButton(), &cancelButton()}) {

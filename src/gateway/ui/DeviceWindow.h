@@ -65,7 +65,7 @@ public:
     [[nodiscard]] QPushButton& compareButton() const { return *m_compare; }
     [[nodiscard]] bool configurationRead() const { return m_image != nullptr; }
     // While the firmware dialog is open.
-    [[nodiscard]] FlashFileDlg* flashDialog() const { return m_flashDialog; }
+    [[nodiscard]] FlashFileDlg* flashDialog() const;
 
     // The side buttons. Flash: choose, check and confirm a firmware file, then transfer it;
     // the window closes with OK once the firmware dialog has. Dump: "Dump.txt" in the working
