@@ -122,6 +122,21 @@ QPixmap withDialog(QWidget& window, QWidget& dialog)
     return picture;
 }
 
+// A dialog on its own under the same title strip.
+QPixmap withTitle(QWidget& dialog)
+{
+    constexpr int titleHeight = 26;
+    QPixmap picture(dialog.width() + 2, dialog.height() + titleHeight + 1);
+    picture.fill(QColor("#5a5e66"));
+    QPainter painter(&picture);
+    const QRect title(1, 0, dialog.width(), titleHeight);
+    painter.fillRect(title, QColor("#3a3d42"));
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(title.adjusted(10, 0, 0, 0), Qt::AlignVCenter, dialog.windowTitle());
+    painter.drawPixmap(1, titleHeight, dialog.grab());
+    return picture;
+}
+
 // Every picture the shell draws, at the sizes it is used and enlarged, on the window colour.
 QPixmap iconSheet()
 {
@@ -225,7 +240,7 @@ std::string writeFirmware(const QString& dir)
     return path;
 }
 
-// Connect, the window with the configuration read, Compare against a project changed in three
+// Connect, the window with the configuration read, Compare against a project changed in four
 // places, and a firmware transfer caught halfway, the gateway slowed to show it.
 bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway& gateway,
                        const QString& outDir)
@@ -260,9 +275,15 @@ bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway&
         rtu->baudRate = baudRate == 19200 ? 9600 : 19200;
     }
     gateway.setRetries(static_cast<uint16_t>(retries + 2));
+    Import* point =
+        gateway.sharedImports().empty() ? nullptr : gateway.sharedImports().front().get();
+    const uint32_t interval = point != nullptr ? point->interval : 0;
+    if (point != nullptr) {
+        point->interval = interval + 90;
+    }
     if (gateway::ui::DeviceCompareDlg* compare = window.compare()) {
         settle();
-        ok = save(compare->grab(), outDir, "device-compare.png") && ok;
+        ok = save(withTitle(*compare), outDir, "device-compare.png") && ok;
         compare->close();
     } else {
         ok = false;
@@ -274,6 +295,9 @@ bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway&
         rtu->baudRate = baudRate;
     }
     gateway.setRetries(retries);
+    if (point != nullptr) {
+        point->interval = interval;
+    }
 
     const std::string firmware = writeFirmware(outDir);
     sim::FaultOptions slow;
@@ -285,7 +309,7 @@ bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway&
     const bool caught = flash != nullptr && waitUntil([&] { return flash->position() >= 40; });
     if (caught) {
         settle();
-        ok = save(flash->grab(), outDir, "flash-dialog.png") && ok;
+        ok = save(withTitle(*flash), outDir, "flash-dialog.png") && ok;
     } else {
         std::fprintf(stderr, "quillan-screenshots: the flash dialog did not show progress\n");
         ok = false;
@@ -363,6 +387,8 @@ int main(int argc, char* argv[])
         const device::DeviceServices services{
             *app.link(), app.notifications(), app.workerPrompts(), nullptr, {}};
         app.setConnectionOpen(true);
+        // As a device operation does: the debug listener would otherwise take the replies.
+        frame.outputWnd().suspend();
         std::thread worker([services, request] {
             device::GatewayLink link(services, request.gatewayName);
             (void)device::updateDevice(link, request);
@@ -382,6 +408,7 @@ int main(int argc, char* argv[])
         app.notifications().release();
         worker.join();
         app.notifications().rearm();
+        frame.outputWnd().activate();
         app.setConnectionOpen(false);
         settle();
     } else {

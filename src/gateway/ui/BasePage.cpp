@@ -29,7 +29,11 @@ QLineEdit* valueField(QWidget* parent, int characters)
 {
     auto* field = new QLineEdit(parent);
     field->setReadOnly(true);
-    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(characters, '0')) + 16);
+    const int width = field->fontMetrics().horizontalAdvance(QString(characters, '0')) + 16;
+    field->setMinimumWidth(width);
+    if (characters <= 6) {
+        field->setMaximumWidth(width + 32);
+    }
     return field;
 }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quillan::gateway::ui {
 
@@ -59,7 +60,12 @@ DeviceCompareDlg::DeviceCompareDlg(const std::string& gatewayName, std::vector<C
     layout->addWidget(m_table, 1);
     layout->addWidget(buttons);
     if (count != 0) {
-        resize(900, 420);
+        // Room for the rows there are, up to a screenful the user can then enlarge.
+        const int rowsShown = static_cast<int>(std::min<size_t>(count, 14));
+        const int tableHeight = m_table->horizontalHeader()->sizeHint().height() +
+                                rowsShown * m_table->verticalHeader()->defaultSectionSize() +
+                                2 * m_table->frameWidth() + 4;
+        resize(900, sizeHint().height() - m_table->sizeHint().height() + tableHeight);
         m_table->setFocus();
     } else {
         setMinimumWidth(360);
