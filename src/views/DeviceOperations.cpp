@@ -139,8 +139,8 @@ void DeviceOperations::start(Node* node, const std::string& linkName, Work work)
     if (m_window != nullptr) {
         m_window->window()->setCursor(Qt::BusyCursor);
     }
-    const device::DeviceServices services{
-        *m_port, m_app.notifications(), m_app.workerPrompts(), m_debug.get(), {}};
+    const device::DeviceServices services{*m_port, m_app.notifications(), m_app.workerPrompts(),
+                                          m_debug.get(), {}};
     const uint64_t generation = ++m_generation;
     m_worker = std::thread([this, services, linkName, work = std::move(work), generation] {
         std::function<void()> after;

@@ -117,7 +117,7 @@ private:
     void endRunning();
     [[nodiscard]] device::SerialLink& port();
     [[nodiscard]] std::optional<std::string> chooseFile(FileChoice choice,
-                                                        const std::string& suggestion);
+                                                       const std::string& suggestion);
 
     shell::TarnApp& m_app;
     QWidget* m_window;

@@ -33,14 +33,14 @@ struct MainWindowRecord {
     explicit MainWindowRecord(ProjectFixture& f)
     {
         shell::ConnectStatusDlg* progress = &f.frame.progressWindow();
-        f.app.notifications().setHandler(Receiver::mainWindow,
-                                         [this, progress](const Notification& n) {
-                                             codes << n.code;
-                                             if (n.code == MSG_OUTPUT_LINE) {
-                                                 lines << QString::fromStdString(n.text);
-                                             }
-                                             (void)progress->handle(n);
-                                         });
+        f.app.notifications().setHandler(
+            Receiver::mainWindow, [this, progress](const Notification& n) {
+                codes << n.code;
+                if (n.code == MSG_OUTPUT_LINE) {
+                    lines << QString::fromStdString(n.text);
+                }
+                (void)progress->handle(n);
+            });
     }
 };
 
@@ -51,7 +51,8 @@ std::string readFile(const std::string& path)
 }
 
 // A simulated gateway with this state behind the port "sim", attached.
-std::shared_ptr<sim::GatewaySimulator> attachSimulator(ProjectFixture& f, sim::SimulatorState state)
+std::shared_ptr<sim::GatewaySimulator> attachSimulator(ProjectFixture& f,
+                                                       sim::SimulatorState state)
 {
     sim::SimulatorOptions options;
     options.state = std::move(state);
@@ -168,10 +169,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<uint>("siteKey");
         QTest::addColumn<bool>("securityOn");
-        QTest::newRow("device has a key")
-            << 0x5678u << "North_GW - Site Security Key Updated." << 0x5678u << true;
-        QTest::newRow("device has none")
-            << 0u << "North_GW - Site Security is Disabled." << 0x1234u << false;
+        QTest::newRow("device has a key") << 0x5678u << "North_GW - Site Security Key Updated."
+                                          << 0x5678u << true;
+        QTest::newRow("device has none") << 0u << "North_GW - Site Security is Disabled."
+                                         << 0x1234u << false;
     }
     void readSiteSecurityKeyTakesTheDevicesKey()
     {
