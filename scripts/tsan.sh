@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the device, platform and simulator tests with clang and ThreadSanitizer into
-# build-tsan/ (or $QUILLAN_TSAN_BUILD_DIR) and runs them. Extra arguments go to every test
-# program (for example --gtest_filter=QtSerialLink*).
+# Builds the device, platform and simulator tests, and the window tests of the device work, with
+# clang and ThreadSanitizer into build-tsan/ (or $QUILLAN_TSAN_BUILD_DIR) and runs them. Extra
+# arguments go to every GoogleTest program (for example --gtest_filter=QtSerialLink*).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
@@ -15,8 +15,11 @@ tests=(tests/device/device_tests tests/platform/platform_tests tests/sim/sim_tes
 tests+=(tests/device/device_operation_tests)
 # The log file syncs to disk on a thread of its own.
 tests+=(tests/settings/settings_tests)
+# Window tests whose device work runs on workers: Connect's device window over its session,
+# and the device operations. Qt's own internals are left out for them (tsan-qt.supp).
+ui_tests=(tests/ui/DeviceWindowTest tests/ui/DeviceOperationTest)
 targets=(zav-gateway-sim)
-for t in "${tests[@]}"; do
+for t in "${tests[@]}" "${ui_tests[@]}"; do
     targets+=("$(basename "$t")")
 done
 cmake --build "$build" --target "${targets[@]}" --parallel "$(nproc)"
@@ -29,6 +32,13 @@ failed=()
 for t in "${tests[@]}"; do
     echo "== $t"
     if ! "$build/$t" "$@"; then
+        failed+=("$t")
+    fi
+done
+for t in "${ui_tests[@]}"; do
+    echo "== $t"
+    if ! XDG_CONFIG_HOME="$build/tsan-config" \
+        TSAN_OPTIONS="suppressions=$top/scripts/tsan-qt.supp $TSAN_OPTIONS" "$build/$t"; then
         failed+=("$t")
     fi
 done

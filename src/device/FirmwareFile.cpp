@@ -1,9 +1,13 @@
 #include "device/FirmwareFile.h"
 
+#include "model/Text.h"
+
 #include <algorithm>
 #include <array>
 #include <istream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillan::device {
 
@@ -29,7 +33,81 @@ int hexValue(char c)
     return -1;
 }
 
+constexpr uint8_t kLastRecordType = 5; // start linear address
+
+// Why one line is not a valid record; empty when it is one, or blank. The record is read as
+// loading reads it, so what passes here is what gets flashed.
+std::string lineProblem(std::string_view line, bool& hasData)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
+    }
+    if (line.empty()) {
+        return {};
+    }
+    if (line.front() != ':') {
+        return "it does not start with ':'";
+    }
+    std::vector<uint8_t> bytes;
+    for (size_t i = 1; i + 1 < line.size(); i += 2) {
+        const int high = hexValue(line[i]);
+        const int low = hexValue(line[i + 1]);
+        if (high < 0 || low < 0) {
+            break;
+        }
+        bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+    }
+    if (bytes.size() < kRecordOverhead) {
+        return "it is too short for a record";
+    }
+    if (bytes.size() != bytes[0] + kRecordOverhead) {
+        return "its length does not match its byte count";
+    }
+    uint8_t sum = 0;
+    for (const uint8_t b : bytes) {
+        sum = static_cast<uint8_t>(sum + b);
+    }
+    if (sum != 0) {
+        return "the checksum is wrong";
+    }
+    const uint8_t type = bytes[3];
+    if (type > kLastRecordType) {
+        return "its record type is unknown";
+    }
+    if (type == kExtendedLinearAddress && bytes[0] != 2) {
+        return "its extended address does not hold two bytes";
+    }
+    if (type == kDataRecord && bytes[0] > 0) {
+        hasData = true;
+    }
+    return {};
+}
+
 } // namespace
+
+std::optional<FirmwareFileProblem> checkFirmwareText(std::istream& text)
+{
+    bool hasData = false;
+    std::string line;
+    for (size_t number = 1; std::getline(text, line); ++number) {
+        if (std::string reason = lineProblem(line, hasData); !reason.empty()) {
+            return FirmwareFileProblem{number, std::move(reason)};
+        }
+    }
+    if (!hasData) {
+        return FirmwareFileProblem{0, "the file holds no firmware data"};
+    }
+    return std::nullopt;
+}
+
+std::string firmwareProblemText(const FirmwareFileProblem& problem)
+{
+    if (problem.line == 0) {
+        return problem.reason;
+    }
+    return strprintf("line %zu is not a valid Intel HEX record: %s", problem.line,
+                     problem.reason.c_str());
+}
 
 void FirmwareFile::load(std::istream& text)
 {

@@ -2,9 +2,12 @@
 
 #include "device/DeviceFrame.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,5 +41,23 @@ private:
     std::vector<FirmwareChunk> m_chunks;
     uint16_t m_extendedAddress = 0;
 };
+
+// Why a firmware file may not be flashed: the first line that is not a valid record (numbered
+// from 1), or no line at all for a file without data.
+struct FirmwareFileProblem {
+    size_t line = 0;
+    std::string reason; // "the checksum is wrong"
+
+    bool operator==(const FirmwareFileProblem&) const = default;
+};
+
+// Checks a whole Intel HEX text before anything is sent. Loading skips damaged lines, so a
+// file with one bad record would otherwise flash with a hole in it; and a file without data
+// would still have the gateway prepare its flash memory for nothing. Blank lines and trailing
+// white space (a CR) are allowed; record types other than data and extended linear address
+// are taken as they are, as long as they are valid Intel HEX (types 0 to 5).
+[[nodiscard]] std::optional<FirmwareFileProblem> checkFirmwareText(std::istream& text);
+// "line 3 is not a valid Intel HEX record: the checksum is wrong"
+[[nodiscard]] std::string firmwareProblemText(const FirmwareFileProblem& problem);
 
 } // namespace quillan::device

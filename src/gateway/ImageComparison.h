@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillan {
 
@@ -35,6 +36,16 @@ struct ImageDifference {
 [[nodiscard]] std::optional<ImageDifference>
 firstImageDifference(const ConfigImage& written, const ConfigImage& readBack,
                      std::optional<uint32_t> writtenSiteKey = std::nullopt);
+
+// Every difference, in the order firstImageDifference looks for the first: each record both
+// sides hold with other bytes, then the page's count when it differs. For showing a user
+// where a device's configuration departs from the project's.
+[[nodiscard]] std::vector<ImageDifference>
+imageDifferences(const ConfigImage& written, const ConfigImage& readBack,
+                 std::optional<uint32_t> writtenSiteKey = std::nullopt);
+
+// "Serial ports", "Radio", "Imports", ...
+[[nodiscard]] const char* comparedBlockName(BlockType block);
 
 // One line for the user, e.g. "Imports, page 1, record 412 differs."
 [[nodiscard]] std::string imageDifferenceText(const ImageDifference& difference);

@@ -7,8 +7,8 @@
 #include "device/UpdateDevice.h"
 #include "device/ZAVSession.h"
 #include "document/TarnDoc.h"
-#include "gateway/DevicePage.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/DeviceWindow.h"
 #include "model/Site.h"
 #include "model/Text.h"
 #include "shell/TarnApp.h"
@@ -24,59 +24,13 @@ namespace {
 
 using platform::OwnerThreadCalls;
 
-// Long enough for a whole configuration at 57600 baud and every reply time-out on the way;
-// a stop cancels the port, which ends the read long before.
-constexpr int kSessionReadTimeoutMs = 180'000;
+// The finish step's wait for RTS to settle, with room to spare; a stop cancels the port,
+// which ends it at once.
+constexpr int kSessionFinishTimeoutMs = 10'000;
 
 QString fromModel(const std::string& text)
 {
     return QString::fromStdString(cp1252ToUtf8(text));
-}
-
-// Passes everything on to the windows and remembers whether the session read the
-// configuration, which only the device property window would otherwise learn.
-class ReadOutcomeSink final : public NotificationSink {
-public:
-    explicit ReadOutcomeSink(NotificationSink& next) : m_next(next) {}
-
-    void notify(const Notification& notification) override
-    {
-        if (notification.code == MSG_SESSION_READ_OK) {
-            m_readOk = true;
-        }
-        m_next.notify(notification);
-    }
-    [[nodiscard]] bool readOk() const { return m_readOk; }
-
-private:
-    NotificationSink& m_next;
-    std::atomic<bool> m_readOk{false};
-};
-
-struct ReadBack {
-    device::IdentityRecord::Bytes identity{};
-    ConfigImage image;
-};
-
-// What the Device page would show of a gateway that was read, as result lines.
-std::vector<std::string> connectSummary(const std::string& name, const ReadBack& read)
-{
-    const device::IdentityRecord identity = device::IdentityRecord::decode(read.identity);
-    const DevicePageValues page =
-        devicePageValues(identity.deviceType, identity.firmwareVersion, read.image);
-    const auto choice = [](const std::vector<std::string>& list, unsigned at) {
-        return at < list.size() ? list[at] : std::string("-");
-    };
-    const char* n = name.c_str();
-    return {
-        strprintf("%s - Connected to %s, version %s.", n, page.type.c_str(), page.version.c_str()),
-        strprintf("%s - ID %u, channel %u, group %u, VevaDor ID %u.", n, page.id, page.channel,
-                  page.group, page.vevaDorId),
-        strprintf("%s - Tx power %s, %u retries, bit rate %s.", n,
-                  choice(page.powerChoices, page.powerSelection).c_str(), page.retries,
-                  choice(page.bitRateChoices, page.bitRateSelection).c_str()),
-        strprintf("%s - Security: %s.", n, page.deviceSecurity.c_str()),
-    };
 }
 
 // The node, if the document still holds it: a stop or a new project may have taken it away
@@ -237,6 +191,9 @@ void DeviceOperations::stop()
     // The worker may be waiting for this thread, which is about to wait for it.
     m_app.notifications().release();
     m_app.workerPrompts().release();
+    // Connect's worker waits for its window; the window lets go of the session as it goes.
+    delete m_deviceWindow.data();
+    deviceWindowClosed();
     {
         std::lock_guard lock(m_mutex);
         if (m_link != nullptr) {
@@ -291,44 +248,86 @@ void DeviceOperations::connectToDevice(ZAVGateway& gateway)
         return;
     }
     device::SerialLink* port = &this->port();
-    const std::string name = gateway.getName();
-    start(&gateway, name, [this, port, name](device::GatewayLink& link) -> std::function<void()> {
-        if (device::beginConnect(link) != 0) {
-            return {};
-        }
-        ReadOutcomeSink sink(m_app.notifications());
-        std::optional<ReadBack> read;
-        {
-            device::ZAVSession session(sink);
-            session.setPort(port);
-            session.setEnabled(true);
-            session.startThread();
-            session.startOperation(device::SessionOperation::connectAndRead);
-            (void)session.waitForIdle(kSessionReadTimeoutMs);
-            if (sink.readOk()) {
-                read = ReadBack{session.identity(), session.image()};
-            }
-            if (session.linkUp() && !session.finished()) {
-                session.startOperation(device::SessionOperation::finish);
-                (void)session.waitForIdle(kSessionReadTimeoutMs);
-            }
-            (void)session.stopThread();
-        }
-        if (!read) {
-            // A silent failure leaves "Connecting..." showing; the property window's end
-            // would take it down.
-            m_app.notifications().post(MSG_SESSION_FAILED);
-        }
-        device::endConnect(link);
-        if (!read) {
-            return {};
-        }
-        return [this, name, read = std::move(*read)] {
-            for (const std::string& line : connectSummary(name, read)) {
-                m_app.notifications().outputLine(line);
-            }
-        };
-    });
+    ZAVGateway* held = &gateway;
+    const uint32_t id = gateway.getId();
+    {
+        std::lock_guard lock(m_mutex);
+        m_windowClosed = false;
+    }
+    start(&gateway, gateway.getName(),
+          [this, port, held, id](device::GatewayLink& link) -> std::function<void()> {
+              if (device::beginConnect(link) != 0) {
+                  return {};
+              }
+              {
+                  device::ZAVSession session(m_app.notifications());
+                  session.setPort(port);
+                  session.setEnabled(true);
+                  session.startThread();
+                  hostDeviceWindow(session, held, id);
+                  (void)session.stopThread();
+              }
+              // Takes down a "Connecting..." that a gateway which never answered left showing.
+              m_app.notifications().post(MSG_SESSION_FAILED);
+              device::endConnect(link);
+              return {};
+          });
+}
+
+gateway::ui::DeviceWindow* DeviceOperations::deviceWindow() const
+{
+    return m_deviceWindow.data();
+}
+
+void DeviceOperations::hostDeviceWindow(device::ZAVSession& session, ZAVGateway* gateway,
+                                        uint32_t id)
+{
+    // The session lives on this thread's stack, so the call is dropped, never run late, when
+    // a stop releases the relay; the window itself runs no event loop of its own.
+    const bool opened = m_app.notifications().calls().call(
+        [this, &session, gateway, id] { openDeviceWindow(session, gateway, id); },
+        platform::OwnerThreadCalls::IfReleased::drop);
+    if (opened) {
+        session.startOperation(device::SessionOperation::connectAndRead);
+        std::unique_lock lock(m_mutex);
+        m_windowClosedChanged.wait(lock, [this] { return m_windowClosed; });
+    }
+    // A read or a flash still running is cut short by the stop that follows; a gateway still
+    // in the conversation is let go of first.
+    if (session.waitForIdle(0) && session.linkUp() && !session.finished()) {
+        session.startOperation(device::SessionOperation::finish);
+        (void)session.waitForIdle(kSessionFinishTimeoutMs);
+    }
+}
+
+void DeviceOperations::openDeviceWindow(device::ZAVSession& session, ZAVGateway* gateway,
+                                        uint32_t id)
+{
+    ZAVGateway* held = dynamic_cast<ZAVGateway*>(nodeInDocument(m_app.document(), gateway, id));
+    if (held == nullptr) {
+        deviceWindowClosed();
+        return;
+    }
+    QWidget* parent = m_window != nullptr ? m_window->window() : nullptr;
+    auto* window = new gateway::ui::DeviceWindow(m_app, session, *held, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QDialog::finished, this, &DeviceOperations::deviceWindowClosed);
+    m_deviceWindow = window;
+    // The main window waits behind the modal device window; it is not busy.
+    if (parent != nullptr) {
+        parent->unsetCursor();
+    }
+    window->show();
+    Q_EMIT deviceWindowOpened(window);
+}
+
+void DeviceOperations::deviceWindowClosed()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_windowClosed = true;
+    }
+    m_windowClosedChanged.notify_all();
 }
 
 void DeviceOperations::readSiteSecurityKey(ZAVGateway& gateway)

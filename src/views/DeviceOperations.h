@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,7 +24,12 @@ class ZAVGateway;
 namespace quillan::device {
 class GatewayLink;
 class SerialLink;
+class ZAVSession;
 } // namespace quillan::device
+
+namespace quillan::gateway::ui {
+class DeviceWindow;
+}
 
 namespace quillan::shell {
 class TarnApp;
@@ -70,9 +76,12 @@ public:
     [[nodiscard]] bool isCommunicating(const Node& node) const;
 
     void updateDevice(ZAVGateway& gateway);
-    // Until the device property window exists: the gateway's configuration is read through a
-    // device session, and what it says of itself goes to the Output window.
+    // Connect: the link's checks, then the device property window over a device session that
+    // reads the gateway's configuration. The operation lasts until the window has closed and
+    // the session and the link have ended.
     void connectToDevice(ZAVGateway& gateway);
+    // The device property window while it is open.
+    [[nodiscard]] gateway::ui::DeviceWindow* deviceWindow() const;
     void readSiteSecurityKey(ZAVGateway& gateway);
     // The save prompt, the file dialog and the upload question, then the transfer.
     void storeProjectFile(ZAVGateway& gateway);
@@ -90,6 +99,8 @@ Q_SIGNALS:
     void siteChanged();
     // A retrieved project file was saved; the frame opens it as the current project.
     void projectFileRetrieved(const QString& path);
+    // Connect opened the device property window; its session starts reading now.
+    void deviceWindowOpened(gateway::ui::DeviceWindow* window);
 
 private:
     class GuiDebugOutput;
@@ -98,6 +109,10 @@ private:
     using Work = std::function<std::function<void()>(device::GatewayLink& link)>;
 
     void start(Node* node, const std::string& linkName, Work work);
+    // Connect's worker: the window over the session, until it closes.
+    void hostDeviceWindow(device::ZAVSession& session, ZAVGateway* gateway, uint32_t id);
+    void openDeviceWindow(device::ZAVSession& session, ZAVGateway* gateway, uint32_t id);
+    void deviceWindowClosed();
     void complete(uint64_t generation);
     void endRunning();
     [[nodiscard]] device::SerialLink& port();
@@ -120,8 +135,11 @@ private:
     Node* m_node = nullptr;
     uint32_t m_nodeId = 0;
     std::function<void()> m_afterWork; // set by the worker before it signals completion
-    std::mutex m_mutex;                // m_link and m_afterWork
+    std::mutex m_mutex;                // m_link, m_afterWork and m_windowClosed
     device::GatewayLink* m_link = nullptr;
+    QPointer<gateway::ui::DeviceWindow> m_deviceWindow;
+    bool m_windowClosed = false; // Connect's worker waits for it
+    std::condition_variable m_windowClosedChanged;
 };
 
 } // namespace quillan::views

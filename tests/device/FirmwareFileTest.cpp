@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -162,6 +163,63 @@ TEST_P(HexLinesTest, Chunks)
 
 INSTANTIATE_TEST_SUITE_P(Records, HexLinesTest, testing::ValuesIn(HEX_CASES),
                          [](const auto& p) { return std::string(p.param.name); });
+
+struct CheckCase {
+    const char* name;
+    std::string text;
+    std::optional<FirmwareFileProblem> problem;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Checksums worked out by hand: 04+00+00+00+11+22+33+44 = 0xAE, so 0x52 closes the record.
+const CheckCase CHECK_CASES[] = {
+    {"GoodRecordsWithBlankLinesAndCrLf",
+     ":020000040802F0\r\n\r\n:040000001122334452\r\n:00000001FF\r\n", std::nullopt},
+    {"TextAfterARecordIsLeftAsLoadingLeavesIt", ":040000001122334452  ; boot block\n",
+     std::nullopt},
+    {"WrongChecksumNamesItsLine", ":040000001122334452\n:04000400556677883F\n",
+     FirmwareFileProblem{2, "the checksum is wrong"}},
+    {"ShortDataNamesItsLine", ":040000001122334452\n:050000001122334451\n",
+     FirmwareFileProblem{2, "its length does not match its byte count"}},
+    {"ACharacterInsideTheRecordCutsItShort", ":04000000112233G452\n",
+     FirmwareFileProblem{1, "its length does not match its byte count"}},
+    {"LineWithoutColon", ":040000001122334452\n040004005566778842\n",
+     FirmwareFileProblem{2, "it does not start with ':'"}},
+    // A byte-order mark would have the loader skip the first record without a word.
+    {"ByteOrderMark", "\xEF\xBB\xBF:040000001122334452\n",
+     FirmwareFileProblem{1, "it does not start with ':'"}},
+    {"TooShort", ":00000\n", FirmwareFileProblem{1, "it is too short for a record"}},
+    {"RecordTypeSix", ":040000001122334452\n:00000006FA\n",
+     FirmwareFileProblem{2, "its record type is unknown"}},
+    {"ExtendedAddressOfOneByte", ":0100000408F3\n:040000001122334452\n",
+     FirmwareFileProblem{1, "its extended address does not hold two bytes"}},
+    {"NoDataRecords", ":020000040802F0\n:00000001FF\n",
+     FirmwareFileProblem{0, "the file holds no firmware data"}},
+    {"EmptyFile", "", FirmwareFileProblem{0, "the file holds no firmware data"}},
+};
+
+class FirmwareCheckTest : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(FirmwareCheckTest, FirstProblem)
+{
+    std::istringstream in(GetParam().text);
+    EXPECT_EQ(checkFirmwareText(in), GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FirmwareCheckTest, testing::ValuesIn(CHECK_CASES),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(FirmwareCheckText, SaysWhichLineAndWhy)
+{
+    EXPECT_EQ(firmwareProblemText({7, "the checksum is wrong"}),
+              "line 7 is not a valid Intel HEX record: the checksum is wrong");
+    EXPECT_EQ(firmwareProblemText({0, "the file holds no firmware data"}),
+              "the file holds no firmware data");
+}
 
 std::string writeFile(const test::TempDir& dir, const std::string& name, const std::string& text)
 {

@@ -156,6 +156,24 @@ TEST_P(ImageComparisonTest, FirstDifference)
 INSTANTIATE_TEST_SUITE_P(Changes, ImageComparisonTest, testing::ValuesIn(COMPARE_CASES),
                          [](const auto& p) { return std::string(p.param.name); });
 
+TEST(ImageComparison, EveryDifferenceInTheOrderOfTheFirst)
+{
+    const auto written = writtenImage();
+    auto readBack = std::make_unique<ConfigImage>(*written);
+    readBack->bytes()[1'376 + 300 * 24] ^= 1;       // import 300
+    readBack->bytes()[6] ^= 1;                      // COM1
+    readBack->bytes()[1'376 + 2 * 24 + 23] ^= 0x80; // import 2
+    readBack->bytes()[13'540 + 8] ^= 1;             // map entry 1, which stays
+    readBack->bytes()[13'538] = 2;                  // ... of two
+    put(*readBack, 17'304, {0x01, 0x00, 0x00, 0x00});
+    EXPECT_EQ(imageDifferences(*written, *readBack, 0u),
+              (std::vector<ImageDifference>{
+                  at(BlockType::ports, 0, 0), at(BlockType::imports, 0, 2),
+                  at(BlockType::imports, 0, 300), at(BlockType::modbusMap, 0, 1),
+                  count(BlockType::modbusMap, 0, 2, 3, 2), at(BlockType::security)}));
+    EXPECT_TRUE(imageDifferences(*written, *written, 0u).empty());
+}
+
 TEST(ImageComparison, Texts)
 {
     EXPECT_EQ(imageDifferenceText(at(BlockType::ports, 0, 1)), "Serial ports, COM2 differs.");

@@ -1,4 +1,5 @@
 #include "gateway/ImageComparison.h"
+#include "gateway/ui/DeviceWindow.h"
 #include "model/Site.h"
 #include "shell/ConnectStatusDlg.h"
 #include "sim/GatewaySimulator.h"
@@ -134,24 +135,31 @@ private Q_SLOTS:
         QVERIFY(f.enabled(Command::nodeUpdateDevice));
     }
 
-    void connectReadsTheGatewayAndReportsIt()
+    void connectHoldsTheOperationUntilTheDeviceWindowCloses()
     {
         ProjectFixture f;
         MainWindowRecord record(f);
         QVERIFY(attachSimulator(f, sim::SimulatorState::newGateway()) != nullptr);
         DeviceOperations& ops = f.pane().deviceOperations();
+        QSignalSpy opened(&ops, &DeviceOperations::deviceWindowOpened);
         QSignalSpy finished(&ops, &DeviceOperations::finished);
         f.select(f.g1);
         f.frame.routeCommand(Command::nodeConnect);
         QVERIFY(f.app.connectionOpen());
-        QVERIFY(finished.wait(kOperationTimeoutMs));
-        QVERIFY(!record.lines.isEmpty());
-        QCOMPARE(record.lines.first(),
-                 QString("North_GW - Connected to ZAV Gateway Module, version 1.5.0.14."));
+        QVERIFY(opened.wait(kOperationTimeoutMs));
+        gateway::ui::DeviceWindow* window = ops.deviceWindow();
+        QVERIFY(window != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(window->configurationRead(), kOperationTimeoutMs);
         QVERIFY(record.codes.contains(MSG_SESSION_START));
         QVERIFY(record.codes.contains(MSG_READ_PROGRESS));
         QVERIFY(record.codes.contains(MSG_SESSION_DONE));
         QVERIFY(!f.frame.progressWindow().isVisible());
+        QVERIFY(ops.isRunning());
+        QVERIFY(f.app.connectionOpen());
+
+        window->reject();
+        QVERIFY(finished.wait(kOperationTimeoutMs));
+        QVERIFY(record.lines.isEmpty());
         QVERIFY(!f.app.connectionOpen());
     }
 

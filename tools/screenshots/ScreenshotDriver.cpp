@@ -1,10 +1,10 @@
 // quillan-screenshots PROJECT OUTDIR: opens the project in the main window with the simulated
 // gateway attached and saves what a user sees as PNG files: the window on each of the five
 // tabs, the progress window during an Update Device, the Modbus tab after a poll with its write
-// dialog, the Debug tab of the output window, the start and about dialogs, the new project
-// wizard's pages, the point dialogs, the user options, the site dialog, the gateway's property
-// sheet with its IO Module dialog and the Modbus module's sheet. Give it settings of its own
-// (XDG_CONFIG_HOME).
+// dialog, the Debug tab of the output window, the device window Connect opens with its Compare
+// and firmware dialogs, the start and about dialogs, the new project wizard's pages, the point
+// dialogs, the user options, the site dialog, the gateway's property sheet with its IO Module
+// dialog and the Modbus module's sheet. Give it settings of its own (XDG_CONFIG_HOME).
 #include "controls/ClampSpinBox.h"
 #include "device/GatewayLink.h"
 #include "device/UpdateDevice.h"
@@ -24,6 +24,9 @@
 #include "dialogs/WizSitePage.h"
 #include "dialogs/WriteImportDlg.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/DeviceCompareDlg.h"
+#include "gateway/ui/DeviceWindow.h"
+#include "gateway/ui/FlashFileDlg.h"
 #include "gateway/ui/IOBusPage.h"
 #include "gateway/ui/NodeProperties.h"
 #include "gateway/ui/NodePropertySheet.h"
@@ -32,6 +35,7 @@
 #include "model/Import.h"
 #include "model/MBModule.h"
 #include "model/Node.h"
+#include "model/Text.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/AboutDlg.h"
 #include "shell/ConnectStatusDlg.h"
@@ -41,6 +45,7 @@
 #include "shell/StartDialog.h"
 #include "shell/TarnApp.h"
 #include "sim/GatewaySimulator.h"
+#include "views/DeviceOperations.h"
 #include "views/OutputWnd.h"
 #include "views/ProjectPane.h"
 #include "views/TarnView.h"
@@ -50,6 +55,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
@@ -58,7 +64,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
 
 using namespace quillan;
@@ -226,6 +234,110 @@ void selectInTree(shell::MainFrame& frame, const QString& label)
     }
 }
 
+// A firmware file of 16 KiB in 16-byte records from 0x08000000, for the flash dialog.
+std::string writeFirmware(const QString& dir)
+{
+    const std::string path = QDir(dir).filePath("screenshot-firmware.a79").toStdString();
+    std::ofstream out(path, std::ios::binary);
+    out << ":020000040800F2\n";
+    for (unsigned address = 0; address < 0x4000; address += 16) {
+        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
+        std::string line = strprintf(":10%04X00", address);
+        for (unsigned i = 0; i < 16; ++i) {
+            const unsigned byte = (address + i) & 0xFF;
+            sum += byte;
+            line += strprintf("%02X", byte);
+        }
+        out << line << strprintf("%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+    }
+    out << ":00000001FF\n";
+    return path;
+}
+
+// Connect, the window with the configuration read, Compare against a project changed in four
+// places, and a firmware transfer caught halfway, the gateway slowed to show it.
+bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway& gateway,
+                       const QString& outDir)
+{
+    views::DeviceOperations& ops = frame.projectPane().deviceOperations();
+    const bool dump = app.settings().isDumpEnabled();
+    app.settings().setDumpEnabled(true);
+    ops.connectToDevice(gateway);
+    const bool read = waitUntil([&] {
+        return ops.deviceWindow() != nullptr && ops.deviceWindow()->configurationRead() &&
+               !frame.progressWindow().isVisible();
+    });
+    app.settings().setDumpEnabled(dump);
+    if (!read) {
+        std::fprintf(stderr, "quillan-screenshots: the device window did not show a read\n");
+        ops.stop();
+        return false;
+    }
+    gateway::ui::DeviceWindow& window = *ops.deviceWindow();
+    settle();
+    bool ok = save(withDialog(frame, window), outDir, "device-window.png");
+
+    SerialPortDefinition* config = gateway.port(0);
+    SerialPortDefinition* rtu = gateway.port(2);
+    const uint16_t slaveId = config != nullptr ? config->recordWord8 : 0;
+    const uint32_t baudRate = rtu != nullptr ? rtu->baudRate : 0;
+    const uint16_t retries = gateway.getRetries();
+    if (config != nullptr) {
+        config->recordWord8 = static_cast<uint16_t>(slaveId + 1);
+    }
+    if (rtu != nullptr) {
+        rtu->baudRate = baudRate == 19200 ? 9600 : 19200;
+    }
+    gateway.setRetries(static_cast<uint16_t>(retries + 2));
+    Import* point =
+        gateway.sharedImports().empty() ? nullptr : gateway.sharedImports().front().get();
+    const uint32_t interval = point != nullptr ? point->interval : 0;
+    if (point != nullptr) {
+        point->interval = interval + 90;
+    }
+    if (gateway::ui::DeviceCompareDlg* compare = window.compare()) {
+        settle();
+        ok = save(withTitle(*compare), outDir, "device-compare.png") && ok;
+        compare->close();
+    } else {
+        ok = false;
+    }
+    if (config != nullptr) {
+        config->recordWord8 = slaveId;
+    }
+    if (rtu != nullptr) {
+        rtu->baudRate = baudRate;
+    }
+    gateway.setRetries(retries);
+    if (point != nullptr) {
+        point->interval = interval;
+    }
+
+    const std::string firmware = writeFirmware(outDir);
+    sim::FaultOptions slow;
+    slow.delays[device::CMD_FLASH_DATA] = 120;
+    app.simulator().setFaults(slow);
+    window.setFirmwareChooser([firmware] { return std::optional<std::string>(firmware); });
+    window.flash();
+    gateway::ui::FlashFileDlg* flash = window.flashDialog();
+    const bool caught = flash != nullptr && waitUntil([&] { return flash->position() >= 40; });
+    if (caught) {
+        settle();
+        ok = save(withTitle(*flash), outDir, "flash-dialog.png") && ok;
+    } else {
+        std::fprintf(stderr, "quillan-screenshots: the flash dialog did not show progress\n");
+        ok = false;
+    }
+    waitUntil([&] { return !ops.isRunning(); });
+    app.simulator().setFaults({});
+    QFile::remove(QString::fromStdString(firmware));
+    if (ops.isRunning()) {
+        ops.stop();
+    }
+    settle();
+    return ok;
+}
+
 ZAVGateway* firstGateway(TarnDoc& doc)
 {
     for (const auto& node : doc.nodes()) {
@@ -289,6 +401,8 @@ int main(int argc, char* argv[])
         const device::DeviceServices services{
             *app.link(), app.notifications(), app.workerPrompts(), nullptr, {}};
         app.setConnectionOpen(true);
+        // As a device operation does: the debug listener would otherwise take the replies.
+        frame.outputWnd().suspend();
         std::thread worker([services, request] {
             device::GatewayLink link(services, request.gatewayName);
             (void)device::updateDevice(link, request);
@@ -308,11 +422,16 @@ int main(int argc, char* argv[])
         app.notifications().release();
         worker.join();
         app.notifications().rearm();
+        frame.outputWnd().activate();
         app.setConnectionOpen(false);
         settle();
     } else {
         std::fprintf(stderr, "quillan-screenshots: no gateway, or the port sim is not attached\n");
         ok = false;
+    }
+
+    if (gateway != nullptr && app.link() != nullptr) {
+        ok = shootDeviceWindow(frame, app, *gateway, outDir) && ok;
     }
 
     // The output window's Build and Debug tabs, the pane made taller to show more lines.
