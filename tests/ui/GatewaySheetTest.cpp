@@ -2,7 +2,6 @@
 // window's read-only port pages: each page's rules as a user meets them, what OK writes back and
 // what Cancel leaves alone, and the keyboard path through each page.
 
-#include "ui/FocusNames.h"
 #include "ModalAnswers.h"
 #include "ProjectFixture.h"
 #include "ViewTestSupport.h"
@@ -15,6 +14,8 @@
 #include "gateway/ui/RFPage.h"
 #include "model/FileNode.h"
 #include "model/Site.h"
+#include "ui/FocusNames.h"
+#include "ui/KeyboardInput.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -36,14 +37,6 @@ using shell::Command;
 
 namespace {
 
-void typeInto(QWidget& field, const QString& text)
-{
-    field.setFocus(Qt::TabFocusReason);
-    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&field, Qt::Key_Delete);
-    QTest::keyClicks(&field, text);
-}
-
 // Picks an entry of a closed list with the arrow keys, as a keyboard user does.
 void pick(QComboBox& list, int index)
 {
@@ -54,15 +47,6 @@ void pick(QComboBox& list, int index)
     for (int at = list.currentIndex(); at > index; --at) {
         QTest::keyClick(&list, Qt::Key_Up);
     }
-}
-
-QStringList entries(const QComboBox& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.itemText(i);
-    }
-    return texts;
 }
 
 PortRecord record(uint32_t baud, uint8_t dataBits, StopBits stop, Parity parity,

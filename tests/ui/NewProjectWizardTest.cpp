@@ -1,7 +1,6 @@
 // The new project wizard: its pages and their rules as a user meets them, the confirmation
 // text, and New from the main window through to the saved project file.
 
-#include "ui/FocusNames.h"
 #include "ModalAnswers.h"
 #include "ShellTestSupport.h"
 #include "ViewTestSupport.h"
@@ -19,6 +18,8 @@
 #include "model/Text.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/ProjectSettings.h"
+#include "ui/FocusNames.h"
+#include "ui/KeyboardInput.h"
 #include "views/TarnView.h"
 
 #include <QClipboard>
@@ -53,14 +54,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-void typeInto(QWidget& field, const QString& text)
-{
-    field.setFocus(Qt::TabFocusReason);
-    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&field, Qt::Key_Delete);
-    QTest::keyClicks(&field, text);
-}
-
 // Types any characters, beyond the ASCII that QTest::keyClicks knows keys for.
 void typeCharacters(QWidget& field, const QString& text)
 {
@@ -79,15 +72,6 @@ void pick(QComboBox& list, int index)
     for (int at = list.currentIndex(); at > index; --at) {
         QTest::keyClick(&list, Qt::Key_Up);
     }
-}
-
-QStringList entries(const QComboBox& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.itemText(i);
-    }
-    return texts;
 }
 
 // Runs act on the next modal window of type T once it shows; other modal windows that are

@@ -6,6 +6,7 @@
 #include "controls/ClampSpinBox.h"
 #include "dialogs/NewSiteDlg.h"
 #include "model/Site.h"
+#include "ui/KeyboardInput.h"
 #include "views/TarnView.h"
 
 #include <QCheckBox>
@@ -41,14 +42,6 @@ Site makeSite(const QString& name, const SiteValues& v)
     site.setHighBitRate(static_cast<uint16_t>(v.highBitRate));
     site.setSecurityEnabled(false);
     return site;
-}
-
-void typeInto(QWidget& field, const QString& text)
-{
-    field.setFocus(Qt::TabFocusReason);
-    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&field, Qt::Key_Delete);
-    QTest::keyClicks(&field, text);
 }
 
 // Picks an entry of a closed list with the arrow keys, as a keyboard user does; the entry
@@ -94,15 +87,6 @@ void fill(NewSiteDlg& dialog, const QString& script)
         }
     }
     QTest::keyClick(last, Qt::Key_Return);
-}
-
-QStringList entries(const QComboBox& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.itemText(i);
-    }
-    return texts;
 }
 
 } // namespace
