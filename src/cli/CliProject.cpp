@@ -1,8 +1,10 @@
 #include "cli/CliProject.h"
 
+#include "cli/HeapPreparation.h"
 #include "gateway/ZAVGateway.h"
 #include "model/Text.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace quillan::cli {
@@ -15,6 +17,11 @@ CliProject::CliProject(CommandIo io, bool verbose)
 
 bool CliProject::open(const std::string& path)
 {
+    std::error_code unknown;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, unknown);
+    if (!unknown) {
+        prepareHeapForProject(bytes);
+    }
     const DocumentStatus status = m_doc.openDocument(path);
     if (!status) {
         m_io.err << status.message << " (" << status.detail << ")\n";

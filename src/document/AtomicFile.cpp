@@ -7,6 +7,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillan {
 
@@ -34,18 +35,74 @@ void takePermissions(int fd, const std::string& path)
     }
 }
 
-std::string writeAll(int fd, const std::vector<uint8_t>& bytes)
-{
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::string("write failed: ") + std::strerror(errno);
+// Buffered writes to a descriptor; keeps the first failure for the message.
+class DescriptorSink final : public ByteSink {
+public:
+    explicit DescriptorSink(int fd) : m_fd(fd) { m_buffer.reserve(kBufferBytes); }
+
+    bool write(const uint8_t* data, size_t count) override
+    {
+        if (!m_error.empty()) {
+            return false;
         }
-        written += static_cast<size_t>(n);
+        if (m_buffer.size() + count > kBufferBytes && !drain()) {
+            return false;
+        }
+        if (count >= kBufferBytes) {
+            return writeOut(data, count);
+        }
+        m_buffer.insert(m_buffer.end(), data, data + count);
+        return true;
+    }
+
+    bool flush() override { return m_error.empty() && drain(); }
+
+    [[nodiscard]] const std::string& error() const { return m_error; }
+
+private:
+    static constexpr size_t kBufferBytes = 256 * 1024;
+
+    bool drain()
+    {
+        const bool written = writeOut(m_buffer.data(), m_buffer.size());
+        m_buffer.clear();
+        return written;
+    }
+
+    bool writeOut(const uint8_t* data, size_t count)
+    {
+        while (count > 0) {
+            const ssize_t n = ::write(m_fd, data, count);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                m_error = std::string("write failed: ") + std::strerror(errno);
+                return false;
+            }
+            data += n;
+            count -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    int m_fd;
+    std::vector<uint8_t> m_buffer;
+    std::string m_error;
+};
+
+std::string writeAll(int fd, const std::function<std::string(ByteSink&)>& fill)
+{
+    DescriptorSink sink(fd);
+    const std::string error = fill(sink);
+    if (!sink.error().empty()) {
+        return sink.error();
+    }
+    if (!error.empty()) {
+        return error;
+    }
+    if (!sink.flush()) {
+        return sink.error();
     }
     if (::fsync(fd) != 0) {
         return std::string("write failed: ") + std::strerror(errno);
@@ -81,6 +138,15 @@ void syncDirectory(const std::string& directory)
 
 std::string writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
 {
+    return writeFileAtomically(path, [&bytes](ByteSink& sink) {
+        (void)sink.write(bytes.data(), bytes.size());
+        return std::string();
+    });
+}
+
+std::string writeFileAtomically(const std::string& path,
+                                const std::function<std::string(ByteSink&)>& fill)
+{
     const std::string directory = directoryOf(path);
     // An unnamed file gets its name only when it is complete, so a process killed while
     // writing leaves nothing behind.
@@ -92,12 +158,11 @@ std::string writeFileAtomically(const std::string& path, const std::vector<uint8
         temp = path + ".XXXXXX";
         fd = ::mkstemp(temp.data());
         if (fd < 0) {
-            return std::string("cannot create a file beside ") + path + ": " +
-                   std::strerror(errno);
+            return std::string("cannot create a file beside ") + path + ": " + std::strerror(errno);
         }
     }
     takePermissions(fd, path);
-    std::string error = writeAll(fd, bytes);
+    std::string error = writeAll(fd, fill);
     if (unnamed && error.empty()) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         for (int attempt = 0; attempt < 100; ++attempt) {
@@ -108,8 +173,8 @@ std::string writeFileAtomically(const std::string& path, const std::vector<uint8
             const int why = errno;
             temp.clear();
             if (why != EEXIST) {
-                error = std::string("cannot create a file beside ") + path + ": " +
-                        std::strerror(why);
+                error =
+                    std::string("cannot create a file beside ") + path + ": " + std::strerror(why);
                 break;
             }
         }

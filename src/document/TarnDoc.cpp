@@ -139,6 +139,7 @@ DocumentStatus TarnDoc::openDocument(const std::string& path)
     try {
         Archive ar(source, projectClassRegistry());
         serialize(ar, fullPath);
+        m_lastTableCount = ar.tableCount();
     } catch (const ArchiveError& e) {
         std::fclose(file);
         deleteContents();
@@ -157,6 +158,7 @@ DocumentStatus TarnDoc::loadFromBytes(const std::vector<uint8_t>& bytes)
     try {
         Archive ar(source, projectClassRegistry());
         serialize(ar);
+        m_lastTableCount = ar.tableCount();
     } catch (const ArchiveError& e) {
         deleteContents();
         return failure(messageForCause(e.cause()), e.what());
@@ -165,14 +167,21 @@ DocumentStatus TarnDoc::loadFromBytes(const std::vector<uint8_t>& bytes)
     return {};
 }
 
+void TarnDoc::store(ByteSink& sink)
+{
+    Archive ar(sink, projectClassRegistry());
+    ar.expectObjects(m_lastTableCount);
+    serialize(ar);
+    ar.close();
+    m_lastTableCount = ar.tableCount();
+}
+
 std::vector<uint8_t> TarnDoc::toBytes()
 {
     MemorySink sink;
     // A project changes little between saves: the last size spares the regrowth of 10 MB.
     sink.reserve(m_lastFileBytes + m_lastFileBytes / 8);
-    Archive ar(sink, projectClassRegistry());
-    serialize(ar);
-    ar.close();
+    store(sink);
     std::vector<uint8_t> bytes = sink.take();
     m_lastFileBytes = bytes.size();
     return bytes;
@@ -210,16 +219,15 @@ DocumentStatus TarnDoc::saveDocument(const std::string& path)
             gateway->numberMapRegisters();
         }
     }
-    std::string error;
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = toBytes();
-    } catch (const ArchiveError& e) {
-        error = e.what();
-    }
-    if (error.empty()) {
-        error = writeFileAtomically(fullPath, bytes);
-    }
+    // Straight into the file: a copy of 10 MB in memory first costs more than writing it.
+    const std::string error = writeFileAtomically(fullPath, [this](ByteSink& sink) {
+        try {
+            store(sink);
+        } catch (const ArchiveError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    });
     if (!error.empty()) {
         // Nothing was written: keep the names and keys the project had.
         if (m_root != nullptr) {

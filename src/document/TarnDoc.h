@@ -17,6 +17,7 @@
 namespace quillan {
 
 class Archive;
+class ByteSink;
 class ByteSource;
 class DocumentObserver;
 class Import;
@@ -74,6 +75,8 @@ public:
     // Reads or writes the whole document. realPath names the file being read (empty when no
     // file stands behind the stream); it drives the correction of a moved or renamed file.
     void serialize(Archive& ar, const std::string& realPath = {});
+    // The project as a file's bytes.
+    void store(ByteSink& sink);
 
     // Reads a project file; on failure the document is left empty.
     [[nodiscard]] DocumentStatus openDocument(const std::string& path);
@@ -176,7 +179,9 @@ private:
     bool m_modified = false;
     std::string m_path;
     uint32_t m_defaultConfigPortMode = 0;
-    size_t m_lastFileBytes = 0; // of the last file read or written
+    // Of the last file read or made, to size the next save.
+    size_t m_lastFileBytes = 0;
+    size_t m_lastTableCount = 0;
 
     std::vector<Import*> m_importClipboard;
     // Node ids while a file is being linked.

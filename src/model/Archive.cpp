@@ -124,7 +124,7 @@ uint64_t Archive::bytesLeft() const
     return unread + (m_bufferFill - m_bufferPosition);
 }
 
-void Archive::writeBytes(const void* data, size_t count)
+void Archive::writeBytesThroughBuffer(const void* data, size_t count)
 {
     requireStoring();
     const auto* bytes = static_cast<const uint8_t*>(data);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
@@ -99,6 +100,12 @@ public:
     // Flushes what was written.
     void close();
 
+    // Entries of the class/object index table so far, the null entry included.
+    [[nodiscard]] uint32_t tableCount() const { return m_tableCount; }
+    // How many classes and objects a store is likely to write (a project's last load or
+    // save knows), so the index is sized once.
+    void expectObjects(size_t count) { m_storeTable.reserve(count); }
+
     // Symmetric field transfer: writes when storing, reads when loading.
     void io(uint8_t& v) { isStoring() ? writeU8(v) : void(v = readU8()); }
     void io(int8_t& v) { isStoring() ? writeI8(v) : void(v = readI8()); }
@@ -133,7 +140,17 @@ public:
     }
 
 private:
-    void writeBytes(const void* data, size_t count);
+    // Most writes are a few bytes into a buffer with room; only the rest take the long way.
+    void writeBytes(const void* data, size_t count)
+    {
+        if (m_sink != nullptr && count <= m_buffer.size() - m_bufferPosition) {
+            std::memcpy(m_buffer.data() + m_bufferPosition, data, count);
+            m_bufferPosition += count;
+            return;
+        }
+        writeBytesThroughBuffer(data, count);
+    }
+    void writeBytesThroughBuffer(const void* data, size_t count);
     void readBytes(void* data, size_t count);
     void flushBuffer();
     void fillBuffer();

@@ -53,6 +53,10 @@ std::unique_ptr<ModbusMap> ModbusMap::clone() const
 
 void ModbusMap::setStartRegister(uint16_t reg)
 {
+    // Every save numbers the whole map again, and most entries keep their register.
+    if (reg == startRegister && !registerText.empty()) {
+        return;
+    }
     startRegister = reg;
     registerText = strprintf("%4u", unsigned{reg});
 }

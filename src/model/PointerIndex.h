@@ -30,11 +30,24 @@ public:
     // The key must not be there yet, and not be null.
     void insert(const void* key, uint32_t value)
     {
-        if ((m_count + 1) * 2 > m_slots.size()) {
-            grow();
+        if (tooFull(m_count + 1, m_slots.size())) {
+            rehash(m_slots.empty() ? 64 : m_slots.size() * 2);
         }
         place(key, value);
         ++m_count;
+    }
+
+    // Room for count keys without regrowing. Every regrowth touches a table of fresh memory,
+    // and page faults are most of what a large save costs.
+    void reserve(size_t count)
+    {
+        size_t slots = m_slots.empty() ? 64 : m_slots.size();
+        while (tooFull(count, slots)) {
+            slots *= 2;
+        }
+        if (slots != m_slots.size()) {
+            rehash(slots);
+        }
     }
 
     [[nodiscard]] size_t size() const { return m_count; }
@@ -45,6 +58,8 @@ private:
         uint32_t value = 0;
     };
 
+    // At most three quarters full: probes stay short, and the table small.
+    [[nodiscard]] static bool tooFull(size_t count, size_t slots) { return count * 4 > slots * 3; }
     [[nodiscard]] size_t mask() const { return m_slots.size() - 1; }
     [[nodiscard]] size_t slotOf(const void* key) const
     {
@@ -60,10 +75,10 @@ private:
         }
         m_slots[i] = {key, value};
     }
-    void grow()
+    void rehash(size_t slots)
     {
         std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+        m_slots.assign(slots, Slot{});
         for (const Slot& slot : old) {
             if (slot.key != nullptr) {
                 place(slot.key, slot.value);

@@ -1,5 +1,6 @@
 // Saving replaces a file whole or not at all, and leaves nothing else in the folder.
 #include "document/AtomicFile.h"
+
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -95,4 +96,62 @@ TEST(AtomicFileTest, AFolderThatCannotBeWrittenIsReported)
     const std::string path = dir.file("missing/Plant.zavproj");
     const std::string error = writeFileAtomically(path, {1});
     EXPECT_NE(error.find("cannot create a file beside"), std::string::npos) << error;
+}
+
+// Contents made while written go through the sink's buffer in pieces of any size: some far
+// smaller than the buffer, some straddling its end, some larger than the whole buffer.
+TEST(AtomicFileTest, StreamedContentsArriveWholeWhateverTheSizeOfTheirPieces)
+{
+    TempDir dir;
+    const std::string path = dir.file("Plant.zavproj");
+    std::vector<uint8_t> expected;
+    const std::vector<size_t> pieces = {1, 7, 4096, 262143, 2, 262144, 600000, 3, 0, 131072};
+    const std::string error = writeFileAtomically(path, [&](ByteSink& sink) {
+        uint8_t next = 0;
+        for (const size_t size : pieces) {
+            std::vector<uint8_t> piece(size);
+            for (uint8_t& byte : piece) {
+                byte = next++;
+            }
+            expected.insert(expected.end(), piece.begin(), piece.end());
+            if (!sink.write(piece.data(), piece.size())) {
+                return std::string("sink refused");
+            }
+        }
+        return std::string();
+    });
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(readAll(path), expected);
+}
+
+TEST(AtomicFileTest, StreamedContentsThatFailKeepThePreviousFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("Plant.zavproj");
+    const std::vector<uint8_t> previous(1000, 0x11);
+    ASSERT_EQ(writeFileAtomically(path, previous), "");
+    const std::vector<uint8_t> half(400000, 0x22);
+
+    // The contents' own failure, after much was written.
+    const std::string own = writeFileAtomically(path, [&](ByteSink& sink) {
+        (void)sink.write(half.data(), half.size());
+        return std::string("objects nested too deeply");
+    });
+    EXPECT_EQ(own, "objects nested too deeply");
+
+    // A full disk part way: the write's failure is what is reported, not what the contents
+    // make of a refused write.
+    std::string full;
+    {
+        FileSizeLimit limit(4096);
+        full = writeFileAtomically(path, [&](ByteSink& sink) {
+            return sink.write(half.data(), half.size())
+                       ? std::string()
+                       : std::string("the file could not be written");
+        });
+    }
+    EXPECT_EQ(full.rfind("write failed: File too large", 0), 0u) << full;
+
+    EXPECT_EQ(readAll(path), previous);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Plant.zavproj"});
 }

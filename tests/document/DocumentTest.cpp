@@ -184,6 +184,7 @@ TEST_F(DocumentTest, FailedSaveLeavesThePreviousFileAndTheModel)
     EXPECT_FALSE(status);
     EXPECT_EQ(status.message, "Failed to save document.");
     EXPECT_FALSE(inPlace);
+    EXPECT_NE(inPlace.detail.find("write failed"), std::string::npos) << inPlace.detail;
     EXPECT_EQ(readFile(path), original);
     EXPECT_FALSE(fs::exists(m_dir / "b" / "Other.zavproj"));
     EXPECT_EQ(doc.root()->projectName(), "Plant"); // the failed save-as changed nothing
