@@ -35,11 +35,14 @@ update_device | session_read | unpack | hex_loader | modbus_reply) ;;
     ;;
 esac
 
-"$top/scripts/install-deps.sh"
 build="${QUILLAN_FUZZ_BUILD_DIR:-$top/build-fuzz}"
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUILLAN_FUZZ=ON -DQUILLAN_SANITIZE=ON -DQUILLAN_TESTS=OFF -DQUILLAN_BENCH=OFF >/dev/null
-cmake --build "$build" --target "${target}_fuzz" --parallel "$(nproc)"
+# QUILLAN_FUZZ_PREBUILT=1: the targets are built already (several runs at once share them).
+if [ "${QUILLAN_FUZZ_PREBUILT:-0}" != 1 ]; then
+    "$top/scripts/install-deps.sh"
+    CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLAN_FUZZ=ON -DQUILLAN_SANITIZE=ON -DQUILLAN_TESTS=OFF -DQUILLAN_BENCH=OFF >/dev/null
+    cmake --build "$build" --target "${target}_fuzz" --parallel "$(nproc)"
+fi
 
 options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1)
 seeds=()

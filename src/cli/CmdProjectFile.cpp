@@ -95,7 +95,7 @@ int runRetrieveFile(const RetrieveFileOptions& o, CommandIo io)
     }
     device::GatewayLink link(run.services(), device::RETRIEVE_NODE_NAME);
     const device::RetrieveResult result = device::retrieveProjectFile(
-        link, rememberedProjectFolder(),
+        link, rememberedProjectFolder(io.err),
         [&](const std::string& projectName) -> std::optional<std::string> {
             const fs::path path = o.out ? fs::path(*o.out) : fileNameFor(projectName);
             if (!mayWrite(path, o.overwrite, io.err)) {

@@ -10,12 +10,26 @@
 
 namespace quillan::cli {
 
-PortChoices findPortChoices()
+namespace {
+
+// Read only: a command must not create or rewrite the user's settings.
+bool openSettings(platform::QtSettingsStore& store, std::ostream& err)
+{
+    const SettingsResult opened = store.open();
+    if (opened.code == SettingsStatus::damaged) {
+        err << "quillan-cli: " << opened.message
+            << " The default settings are used; the file is left as it is.\n";
+    }
+    return opened.ok();
+}
+
+} // namespace
+
+PortChoices findPortChoices(std::ostream& err)
 {
     PortChoices choices;
     platform::QtSettingsStore store;
-    // Read only: a command must not create or rewrite the user's settings.
-    if (store.open().ok()) {
+    if (openSettings(store, err)) {
         choices.portOverride =
             store.readText(ProjectSettings::kPortOverride).value_or(std::string());
         store.close();
@@ -30,11 +44,11 @@ PortChoices findPortChoices()
     return choices;
 }
 
-std::string rememberedProjectFolder()
+std::string rememberedProjectFolder(std::ostream& err)
 {
     platform::QtSettingsStore store;
     std::string folder;
-    if (store.open().ok()) {
+    if (openSettings(store, err)) {
         folder = store.readText(ProjectSettings::kWizardDefaultLoc).value_or(std::string());
         store.close();
     }
@@ -45,7 +59,7 @@ std::optional<device::LineSettings> configPortSettings(std::ostream& err)
 {
     device::LineSettings settings = device::DEVICE_LINE_SETTINGS;
     platform::QtSettingsStore store;
-    if (store.open().ok()) {
+    if (openSettings(store, err)) {
         const auto number = [&](std::string_view name, auto& field) {
             if (const auto value = store.readNumber(name); value && *value >= 0) {
                 field = static_cast<std::remove_reference_t<decltype(field)>>(*value);

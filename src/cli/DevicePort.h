@@ -22,10 +22,12 @@ struct PortChoices {
     std::string detectedPort;
 };
 
-// The settings' override and the detected converter, as the GUI would find them.
-[[nodiscard]] PortChoices findPortChoices();
+// The settings' override and the detected converter, as the GUI would find them. Like every
+// reader of the settings here, names a settings file that cannot be read on err and goes on
+// with the defaults.
+[[nodiscard]] PortChoices findPortChoices(std::ostream& err);
 // The remembered project folder of the user's settings, read only; empty when none.
-[[nodiscard]] std::string rememberedProjectFolder();
+[[nodiscard]] std::string rememberedProjectFolder(std::ostream& err);
 
 // The configuration port's line settings from the user's settings, read only: what the
 // gateway's Modbus slave answers at. 57600 8N1 where a setting is absent; none, with the

@@ -49,7 +49,7 @@ void DeviceRun::simulateGateway(sim::SimulatorOptions options)
 
 bool DeviceRun::openPort()
 {
-    const PortChoices choices = m_options.port ? PortChoices{} : findPortChoices();
+    const PortChoices choices = m_options.port ? PortChoices{} : findPortChoices(m_io.err);
     m_port = openDevicePort(m_options.port, choices, m_factory, m_io.err);
     return m_port.has_value();
 }

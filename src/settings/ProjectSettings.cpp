@@ -19,7 +19,11 @@ ProjectSettings::ProjectSettings(SettingsStore& store)
 
 void ProjectSettings::load()
 {
-    if (!openKeys().ok()) {
+    m_loadResult = openKeys();
+    if (!m_loadResult.ok()) {
+        // The defaults in memory, written nowhere: an unreadable store would otherwise leave
+        // the log without a path and the debug line at 0 baud.
+        resetDefaults();
         return;
     }
     if (auto port = readText(kConfigPort)) {
@@ -59,7 +63,7 @@ void ProjectSettings::closeKeys()
     }
 }
 
-void ProjectSettings::writeDefaults()
+void ProjectSettings::resetDefaults()
 {
     m_configPort = kDefaultConfigPort;
     m_configLogFile = kDefaultConfigLogFile;
@@ -68,7 +72,11 @@ void ProjectSettings::writeDefaults()
     m_mbWriteImportSettings = 0;
     m_configBaudRate = kDefaultBaudRate;
     m_configDataBits = kDefaultDataBits;
+}
 
+void ProjectSettings::writeDefaults()
+{
+    resetDefaults();
     if (!m_store.writeText(kConfigPort, m_configPort).ok()) {
         return;
     }

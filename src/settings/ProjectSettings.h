@@ -45,6 +45,9 @@ public:
 
     [[nodiscard]] SettingsResult openKeys();
     void closeKeys();
+    // Why the stored values could not be loaded at construction (the defaults stand); ok
+    // when they were.
+    [[nodiscard]] const SettingsResult& loadResult() const { return m_loadResult; }
     // Resets the default values in memory and writes them; only while the keys are open.
     void writeDefaults();
 
@@ -82,6 +85,7 @@ public:
 
 private:
     void load();
+    void resetDefaults();
     [[nodiscard]] std::optional<std::string> readText(std::string_view name) const;
     void readText(std::string_view name, std::string& field) const;
     void readNumber(std::string_view name, std::int32_t& field) const;
@@ -94,6 +98,7 @@ private:
     void ensureDumpValue();
 
     SettingsStore& m_store;
+    SettingsResult m_loadResult;
     std::string m_keyPath;
     bool m_restoreDefaultView = false;
     std::string m_configPort;

@@ -294,6 +294,14 @@ void MainFrame::startUp()
         showPlaced();
     }
     m_portWatcher->start();
+    // A settings file of our own can be damaged or read-only, which the registry it stands
+    // in for never was: say so once, rather than drop the user's settings without a word.
+    if (const SettingsResult& settings = m_app.settings().loadResult(); !settings.ok()) {
+        m_app.prompts().message(MessageIcon::warning, "Quillan",
+                                settings.message +
+                                    "\n\nQuillan runs with its default settings and leaves "
+                                    "the file as it is; settings changed now are not kept.");
+    }
     if (!opened) {
         showStartDialog();
     }

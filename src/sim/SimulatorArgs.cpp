@@ -108,6 +108,8 @@ std::string simulatorUsage()
            "  --drop-first CMD:N  do not answer the first N requests CMD (repeatable)\n"
            "  --nak-block TYPE    answer a write of block TYPE with a NAK (repeatable)\n"
            "  --drop-block TYPE   do not answer a write of block TYPE (repeatable)\n"
+           "  --hang-up-after N   close the port and exit once N device frames have come\n"
+           "                      in, the last unanswered, as a cable pulled mid-operation\n"
            "Request codes: " +
            requestCodeList() +
            "\n"
@@ -157,7 +159,7 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                    flag == "--key" || flag == "--turnaround" || flag == "--nak" ||
                    flag == "--drop" || flag == "--bad-crc" || flag == "--delay" ||
                    flag == "--drop-first" || flag == "--nak-block" || flag == "--drop-block" ||
-                   flag == "--slave-id" || flag == "--value") {
+                   flag == "--slave-id" || flag == "--value" || flag == "--hang-up-after") {
             const auto v = value();
             if (!v) {
                 return fail(flag + " needs a value");
@@ -205,6 +207,12 @@ ParsedArgs parseSimulatorArgs(const std::vector<std::string>& argv)
                     return bad("expected milliseconds from 0 to 10000");
                 }
                 args.turnaroundMs = static_cast<int>(*n);
+            } else if (flag == "--hang-up-after") {
+                const auto n = parseNumber(*v, 1'000'000'000);
+                if (!n || *n == 0) {
+                    return bad("expected a number of frames from 1");
+                }
+                args.hangUpAfterFrames = *n;
             } else if (flag == "--slave-id") {
                 const auto n = parseNumber(*v, 247);
                 if (!n || *n == 0) {

@@ -34,6 +34,9 @@ struct SimulatorArgs {
     std::map<uint16_t, double> pointValues;
     bool lineTiming = true;
     int turnaroundMs = kDefaultTurnaroundMs;
+    // The line goes dead (the port is closed, as a cable pulled) once this many device
+    // frames have come in, the last unanswered; 0 never.
+    uint64_t hangUpAfterFrames = 0;
     FaultOptions faults;
 };
 

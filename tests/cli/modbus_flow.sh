@@ -62,4 +62,14 @@ q modbus poll "$file" --gateway GW --port "$work/no-such-port" >"$work/ext.out" 
     && fail "extended id polled"
 [ "$(wc -l <"$work/ext.out")" = 1 ] && [ ! -s "$work/ext.err" ] || fail "more than the refusal: $(cat "$work/ext.out" "$work/ext.err")"
 stamped 'Modbus Error: extended slave id not supported by this feature\.' "$work/ext.out" || fail "no refusal line"
+# A damaged settings file is named, left as it is, and the default line settings serve.
+settings="$XDG_CONFIG_HOME/Norvane Systems/Quillan 1.0 Platform.settings"
+mkdir -p "$(dirname "$settings")"
+printf '"configBaudRate"=dword:zz\n' >"$settings"
+cp "$settings" "$work/damaged.settings"
+q modbus read 3001 1 --slave 3 --port "$simPty" >"$work/damaged.out" 2>"$work/damaged.err" \
+    || fail "read with damaged settings: $(cat "$work/damaged.out" "$work/damaged.err")"
+grep -qx "quillan-cli: $settings cannot be read. The default settings are used; the file is left as it is." \
+    "$work/damaged.err" || fail "no settings warning: $(cat "$work/damaged.err")"
+cmp -s "$settings" "$work/damaged.settings" || fail "the damaged settings file was changed"
 echo "modbus flow passed"

@@ -175,8 +175,11 @@ TEST_P(DamagedStoreFile, IsReportedAndLeftAlone)
     EXPECT_NE(opened.message.find("cannot be read"), std::string::npos);
     EXPECT_FALSE(store.isOpen());
 
-    ProjectSettings settings(store); // loads nothing and writes nothing
-    EXPECT_EQ(settings.configPort(), "");
+    ProjectSettings settings(store); // loads nothing and writes nothing: the defaults stand
+    EXPECT_EQ(settings.loadResult().code, SettingsStatus::damaged);
+    EXPECT_EQ(settings.configPort(), "COM1");
+    EXPECT_EQ(settings.configLogFile(), "Debug.log");
+    EXPECT_EQ(settings.configBaudRate(), 57600);
     EXPECT_EQ(fileContents(), damaged);
 }
 

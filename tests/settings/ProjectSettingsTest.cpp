@@ -330,16 +330,19 @@ TEST_F(ProjectSettingsTest, EmptyPortOverrideClearsIt)
     EXPECT_EQ(store.values().at("portOverride"), Values::mapped_type(""));
 }
 
+// Nothing is loaded or written; the defaults stand in memory, so the log still has a path
+// and the debug line a speed.
 TEST_F(ProjectSettingsTest, StoreThatCannotBeOpenedLoadsAndChangesNothing)
 {
     seed(kCustomised);
     store.setRefuseOpen(true);
 
     PS settings(store);
-    EXPECT_EQ(settings.configPort(), "");
-    EXPECT_EQ(settings.configLogFile(), "");
-    EXPECT_EQ(settings.configBaudRate(), 0);
-    EXPECT_EQ(settings.configDataBits(), 0);
+    EXPECT_FALSE(settings.loadResult().ok());
+    EXPECT_EQ(settings.configPort(), "COM1");
+    EXPECT_EQ(settings.configLogFile(), "Debug.log");
+    EXPECT_EQ(settings.configBaudRate(), 57600);
+    EXPECT_EQ(settings.configDataBits(), 8);
     EXPECT_EQ(settings.pasteOptions(), 0);
     EXPECT_EQ(settings.portOverride(), "");
 
@@ -357,8 +360,8 @@ TEST_F(ProjectSettingsTest, StoreThatCannotBeOpenedLoadsAndChangesNothing)
 
     EXPECT_EQ(store.writeAttempts(), 0);
     EXPECT_EQ(store.values(), kCustomised);
-    EXPECT_EQ(settings.configPort(), "");
-    EXPECT_EQ(settings.configLogFile(), "");
+    EXPECT_EQ(settings.configPort(), "COM1");
+    EXPECT_EQ(settings.configLogFile(), "Debug.log");
     EXPECT_EQ(settings.wizardDefaultLoc(), "");
     EXPECT_EQ(settings.portOverride(), "");
     EXPECT_EQ(settings.mbWriteImportSettings(), 0);

@@ -7,6 +7,7 @@
 #include "shell/StartDialog.h"
 #include "views/TarnView.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QToolButton>
 #include <QtTest>
@@ -79,7 +80,6 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
-    // A named file that cannot be read is reported, and the start dialog is offered instead.
     // The mode chosen in an earlier session reaches the first gateway made in this one.
     void newGatewaysTakeTheStoredConfigPortMode()
     {
@@ -92,6 +92,7 @@ private Q_SLOTS:
         QCOMPARE(int(added->port(0)->protocol), int(protocolModbusSlave));
     }
 
+    // A named file that cannot be read is reported, and the start dialog is offered instead.
     void aBadCommandLineFileFallsBackToTheStartDialog()
     {
         test::TempDir dir;
@@ -104,6 +105,34 @@ private Q_SLOTS:
                     .startsWith("Failed to open document."));
         QVERIFY(f.frame.startDialog() != nullptr);
         f.frame.startDialog()->reject();
+    }
+
+    // A damaged settings file is named once at start-up; the defaults stand, and changing a
+    // setting leaves the file as it was.
+    void aDamagedSettingsFileIsReportedAndLeftAlone()
+    {
+        const QString path = platform::QtSettingsStore::openProfile()->fileName();
+        const QByteArray damaged = "\"configLogFile\"=\"/var/log/plant.log\n\"x\"=hex:0g\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(damaged);
+        }
+        {
+            ShellFixture f;
+            f.frame.startUp();
+            QCOMPARE(f.prompts.messages.size(), size_t(1));
+            const QString text = QString::fromStdString(f.prompts.messages[0].text);
+            QVERIFY2(text.startsWith(path + " cannot be read.\n\nQuillan runs with its default "
+                                            "settings and leaves the file as it is"),
+                     qPrintable(text));
+            QCOMPARE(QString::fromStdString(f.app.settings().configLogFile()), QString("Debug.log"));
+            f.app.settings().setConfigLogFile("Other.log");
+            f.frame.startDialog()->reject();
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), damaged);
     }
 
     // The lock-key panes learn the state from what is typed.

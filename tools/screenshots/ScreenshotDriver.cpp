@@ -276,6 +276,26 @@ bool shootDeviceWindow(shell::MainFrame& frame, shell::TarnApp& app, ZAVGateway&
     gateway::ui::DeviceWindow& window = *ops.deviceWindow();
     settle();
     bool ok = save(withDialog(frame, window), outDir, "device-window.png");
+    // The port pages the read added, read-only, as the device holds them.
+    const std::pair<const char*, const char*> portPages[] = {
+        {"Config Port", "device-config-port.png"}, {"RTU Port", "device-rtu-port.png"}};
+    for (const auto& [title, file] : portPages) {
+        int shown = -1;
+        for (int i = 0; i < window.tabs().count(); ++i) {
+            if (window.tabs().tabText(i).remove(QLatin1Char('&')) == QLatin1String(title)) {
+                shown = i;
+            }
+        }
+        if (shown < 0) {
+            std::fprintf(stderr, "quillan-screenshots: the device window has no %s page\n", title);
+            ok = false;
+            continue;
+        }
+        window.setCurrentPage(shown);
+        settle();
+        ok = save(withDialog(frame, window), outDir, file) && ok;
+    }
+    window.setCurrentPage(0);
 
     SerialPortDefinition* config = gateway.port(0);
     SerialPortDefinition* rtu = gateway.port(2);

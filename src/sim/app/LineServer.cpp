@@ -122,6 +122,11 @@ std::string LineServer::run(const volatile std::sig_atomic_t& stop, const sigset
                 receiving = true;
                 lastReceived = now;
                 queue(m_gateway.receive(buffer, static_cast<size_t>(n), now), now);
+                if (m_options.hangUpAfterFrames != 0 &&
+                    m_gateway.framesReceived() >= m_options.hangUpAfterFrames) {
+                    m_hungUp = true; // before the last frame's answer goes out
+                    return {};
+                }
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 return n == 0 ? std::string("the device went away")
                               : std::string("read failed: ") + std::strerror(errno);

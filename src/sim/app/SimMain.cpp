@@ -198,9 +198,14 @@ int main(int argc, char** argv)
     std::printf("%s\n", device.path.c_str());
     std::fflush(stdout);
 
-    LineServer server(device.fd, gateway, {args.lineTiming, args.turnaroundMs});
+    LineServer server(device.fd, gateway,
+                      {args.lineTiming, args.turnaroundMs, args.hangUpAfterFrames});
     const std::string error = server.run(g_stop, waitMask, [&] { (void)save(); });
     const bool saved = save();
+    if (server.hungUp()) {
+        std::fprintf(stderr, "zav-gateway-sim: hung up at frame %llu\n",
+                     static_cast<unsigned long long>(gateway.framesReceived()));
+    }
     if (!error.empty()) {
         fail(device.path + ": " + error);
         return 1;

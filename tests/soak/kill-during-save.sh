@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Kill during save: COUNT times (1000 by default) quillan-cli changes a project of MEGABYTES
+# (1 by default) and is killed with SIGKILL at a random moment of its run. Every time the file
+# must hold the old project or the new one, byte for byte, and nothing else may be left in its
+# folder for the next save to trip on.
+#   tests/soak/kill-during-save.sh [COUNT [MEGABYTES]]
+# QUILLAN_BUILD_DIR names the build (build/ by default).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${QUILLAN_BUILD_DIR:-$top/build}"
+cli="$build/src/cli/quillan-cli"
+count="${1:-1000}"
+megabytes="${2:-1}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+export XDG_CONFIG_HOME="$work/config"
+
+folder="$work/project"
+mkdir -p "$folder"
+file="$folder/Plant.zavproj"
+"$build/tests/soak/make-large-project" "$file" "$megabytes"
+# The first save takes the file's own name and folder; from then on the two names give two
+# fixed files.
+names=(Gateway_2 Gateway_X)
+rename() { "$cli" edit "$file" rename "${names[$1]}" "${names[$((1 - $1))]}" >/dev/null; }
+rename 0
+rename 1
+cp "$file" "$work/state-0"
+began=$(date +%s%N)
+rename 0
+whole_us=$((($(date +%s%N) - began) / 1000))
+cp "$file" "$work/state-1"
+cmp -s "$work/state-0" "$work/state-1" && fail "the two names give the same file"
+state=1
+
+# Kills spread from a third into the run, past the start and most of the reading, to a little
+# beyond its end, so that most land while the file is made and written.
+first_us=$((whole_us / 3))
+spread_us=$((whole_us - first_us + whole_us / 5))
+killed_old=0
+killed_new=0
+finished=0
+for ((i = 1; i <= count; i++)); do
+    delay_us=$((first_us + (RANDOM * 32768 + RANDOM) % spread_us))
+    "$cli" edit "$file" rename "${names[$state]}" "${names[$((1 - state))]}" >/dev/null 2>&1 &
+    pid=$!
+    sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
+    kill -KILL "$pid" 2>/dev/null || true
+    set +e
+    { wait "$pid"; } 2>/dev/null # without the shell's "Killed" line
+    status=$?
+    set -e
+    if cmp -s "$file" "$work/state-$((1 - state))"; then
+        state=$((1 - state))
+        [ "$status" -eq 0 ] && finished=$((finished + 1)) || killed_new=$((killed_new + 1))
+    elif cmp -s "$file" "$work/state-$state"; then
+        [ "$status" -eq 137 ] || fail "run $i: status $status and the file unchanged"
+        killed_old=$((killed_old + 1))
+    else
+        cp "$file" "$work/../kill-during-save-damaged.zavproj" 2>/dev/null || true
+        fail "run $i: the file is neither the old project nor the new one"
+    fi
+    leftovers="$(ls -A "$folder" | grep -vx Plant.zavproj || true)"
+    [ -z "$leftovers" ] || fail "run $i: left behind: $leftovers"
+done
+echo "kills survived: $((killed_old + killed_new)) of $count runs killed" \
+    "($killed_old before the new file was in place, $killed_new after), $finished finished first;" \
+    "project $(stat -c %s "$file") bytes, a whole run $((whole_us / 1000)) ms"
