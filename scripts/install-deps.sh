@@ -12,7 +12,7 @@ packages=(
     libmodbus-dev srecord python3 bsdutils
     xvfb xauth
     dpkg-dev file desktop-file-utils shared-mime-info bash-completion
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev time
 )
 
 missing=()

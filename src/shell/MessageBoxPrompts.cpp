@@ -1,7 +1,9 @@
 #include "shell/MessageBoxPrompts.h"
 
+#include "device/UpdateDevice.h"
 #include "model/Text.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace quillan::shell {
@@ -63,6 +65,13 @@ MessageAnswer MessageBoxPrompts::ask(MessageIcon icon, const std::string& captio
         break;
     }
     QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), shown, m_parent);
+    if (caption == device::SITE_SECURITY_CAPTION) {
+        // The one question whose answers say what they do, on top: it stops an update that
+        // is holding the port.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Update Key"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Ignore Key"));
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MessageAnswer::ok;

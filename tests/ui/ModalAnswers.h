@@ -16,6 +16,7 @@ namespace quillan::test {
 struct SeenBox {
     QString title;
     QString text;
+    QStringList buttons; // the texts of its buttons, in the box's order
     bool shown = false;
 };
 
@@ -35,6 +36,9 @@ inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button
         timer->deleteLater();
         seen->title = box->windowTitle();
         seen->text = box->text();
+        for (QAbstractButton* shown : box->buttons()) {
+            seen->buttons << shown->text();
+        }
         seen->shown = true;
         box->button(button)->click();
     });
