@@ -2,6 +2,7 @@
 // property window does: Connect's configuration read, then the flash transfer on that session.
 #include "cli/Commands.h"
 #include "cli/DeviceRun.h"
+#include "device/FirmwareFile.h"
 #include "device/ZAVSession.h"
 
 #include <CLI/CLI.hpp>
@@ -34,6 +35,13 @@ std::string unreadable(const std::string& path)
     return {};
 }
 
+// As the Flash button checks it: a damaged record would leave a hole in the flashed firmware.
+std::optional<device::FirmwareFileProblem> damaged(const std::string& path)
+{
+    std::ifstream file(path);
+    return device::checkFirmwareText(file);
+}
+
 // The begin's wait, then each chunk's reply wait and its time on the line, with room to spare.
 int flashTimeoutMs(size_t chunks)
 {
@@ -47,6 +55,12 @@ int runFlash(const FlashOptions& o, CommandIo io)
     // Before the port is touched: a file that cannot be read sends no frame.
     if (const std::string why = unreadable(o.path); !why.empty()) {
         io.err << "quillan-cli: cannot open the firmware file " << o.path << ": " << why << "\n";
+        return exitFailed;
+    }
+    if (const auto problem = damaged(o.path)) {
+        io.err << "quillan-cli: " << o.path
+               << " cannot be flashed: " << device::firmwareProblemText(*problem)
+               << "; nothing was sent to the gateway\n";
         return exitFailed;
     }
     DeviceRun run(io, o.port);
@@ -94,8 +108,9 @@ void addFlashCommand(CLI::App& app, CommandTable& table)
     auto o = std::make_shared<FlashOptions>();
     CLI::App* cmd = app.add_subcommand(
         "flash", "Write new firmware from an Intel HEX file (.a79) to a gateway, as Flash does");
-    cmd->footer("The configuration is read first, as Connect does. Lines that are not valid "
-                "records are skipped; a file without data records flashes no chunks. Exit status 0 "
+    cmd->footer("The whole file is checked before the port is opened: a line that is not a valid "
+                "Intel HEX record, or a file without data, is refused with the line and the "
+                "reason. The configuration is then read first, as Connect does. Exit status 0 "
                 "only when the gateway acknowledged every chunk and the end of the transfer.");
     addPositional(*cmd, "FIRMWARE", o->path, "the firmware file");
     addPortOptions(*cmd, o->port);

@@ -68,6 +68,21 @@ for missing in "$work/no-such.a79" "$work"; do
     [ ! -s "$work/missing.out" ] || fail "output for $missing: $(cat "$work/missing.out")"
 done
 
+# A damaged record (its checksum spoilt) or a file without data: refused with the line and the
+# reason, and not a frame on the line.
+awk 'NR == 3 { d = substr($0, 10, 1); $0 = substr($0, 1, 9) (d == "0" ? "1" : "0") substr($0, 11) } 1' \
+    "$work/records32.a79" >"$work/spoilt.a79"
+printf ':00000001FF\n' >"$work/empty.a79"
+for bad in spoilt empty; do
+    if "$cli" flash "$work/$bad.a79" --port "$nakPty" --trace >"$work/$bad.out" 2>"$work/$bad.err"; then
+        fail "flash of $bad.a79 succeeded"
+    fi
+    grep -q "$bad.a79 cannot be flashed: .*; nothing was sent to the gateway" "$work/$bad.err" \
+        || fail "no reason for $bad.a79: $(cat "$work/$bad.err")"
+    grep -q -- '->' "$work/$bad.err" && fail "a frame was sent for $bad.a79"
+done
+grep -q "line 3 is not a valid Intel HEX record: the checksum is wrong" "$work/spoilt.err" || fail "line 3: $(cat "$work/spoilt.err")"
+
 # The simulator's read-back wants a state file that holds firmware.
 if "$sim" --state "$work/none.bin" --firmware-out "$work/none.out.bin" 2>"$work/none.err"; then
     fail "--firmware-out without a state file succeeded"
