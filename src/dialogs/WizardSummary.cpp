@@ -19,22 +19,6 @@ const char* wizardBandText(uint16_t band)
     }
 }
 
-const std::array<const char*, 5>& txPowerTexts(uint16_t band)
-{
-    static constexpr std::array<const char*, 5> k868{"2 mW", "5 mW", "10 mW", "16 mW", "25 mW"};
-    static constexpr std::array<const char*, 5> k900{"1 mW", "10 mW", "100 mW", "500 mW",
-                                                     "1000 mW"};
-    static constexpr std::array<const char*, 5> k2400{"10 mW", "16 mW", "25 mW", "40 mW", "63 mW"};
-    switch (band) {
-    case band868:
-        return k868;
-    case band2400:
-        return k2400;
-    default:
-        return k900;
-    }
-}
-
 uint16_t preselectedTxPower(uint16_t band)
 {
     return band == band900 ? 2 : 4;

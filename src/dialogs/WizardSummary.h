@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/TarnDoc.h"
+#include "model/Site.h"
 
 #include <array>
 #include <cstddef>
@@ -14,8 +15,6 @@ namespace quillan::dialogs {
 
 // "868 MHz", "900 MHz" or "2.4 GHz"; empty for any other band.
 [[nodiscard]] const char* wizardBandText(uint16_t band);
-// The transmit powers a gateway offers on a band, by Tx power index 0 to 4.
-[[nodiscard]] const std::array<const char*, 5>& txPowerTexts(uint16_t band);
 // The power a new gateway is offered first: the highest, but 100 mW on 900 MHz.
 [[nodiscard]] uint16_t preselectedTxPower(uint16_t band);
 

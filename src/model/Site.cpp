@@ -7,6 +7,23 @@
 
 namespace quillan {
 
+const std::array<const char*, 5>& txPowerTexts(uint16_t band)
+{
+    static constexpr std::array<const char*, 5> k868{"2 mW", "5 mW", "10 mW", "16 mW", "25 mW"};
+    static constexpr std::array<const char*, 5> k900{"1 mW", "10 mW", "100 mW", "500 mW",
+                                                     "1000 mW"};
+    static constexpr std::array<const char*, 5> k2400{"10 mW", "16 mW", "25 mW", "40 mW",
+                                                      "63 mW"};
+    switch (band) {
+    case band868:
+        return k868;
+    case band2400:
+        return k2400;
+    default:
+        return k900;
+    }
+}
+
 QUILLAN_IMPLEMENT_SERIAL(Site, Serializable)
 
 void Site::serialize(Archive& ar)

@@ -2,6 +2,7 @@
 
 #include "model/Serializable.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,10 @@
 namespace quillan {
 
 enum SiteBand : uint16_t { band868 = 0, band900 = 1, band2400 = 2, bandNotChosen = 3 };
+
+// The transmit power a gateway's power level 0 to 4 gives on a band, as the Radio page and
+// the new-project wizard list them; 900 MHz's where the band is not known.
+[[nodiscard]] const std::array<const char*, 5>& txPowerTexts(uint16_t band);
 
 // One radio network of the project: band, channel, bit rate, the groups its gateways take,
 // encryption and the site security key.

@@ -19,15 +19,11 @@ constexpr int kSecondsPerDay = 24 * 60 * 60;
 
 QStringList powerLevels(uint16_t band)
 {
-    switch (band) {
-    case band868:
-        return {"2 mW", "5 mW", "10 mW", "16 mW", "25 mW"};
-    case band2400:
-        return {"10 mW", "16 mW", "25 mW", "40 mW", "63 mW"};
-    default:
-        // 900 MHz, and the page's own list where the band is not known.
-        return {"1 mW", "10 mW", "100 mW", "500 mW", "1000 mW"};
+    QStringList texts;
+    for (const char* power : txPowerTexts(band)) {
+        texts << QString::fromLatin1(power);
     }
+    return texts;
 }
 
 } // namespace
