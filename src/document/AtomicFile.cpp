@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -110,19 +111,51 @@ std::string writeAll(int fd, const std::function<std::string(ByteSink&)>& fill)
     return {};
 }
 
-// A name beside the target that nothing uses yet.
-std::string freeTempName(const std::string& path)
+std::string baseNameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+constexpr size_t kRandomLetters = 6;
+constexpr char kIntermediateEnd[] = ".saving";
+
+// ".NAME.XXXXXX.saving" beside the target, XXXXXX random: the name a finished file holds
+// for the moment before it replaces the target.
+std::string intermediateName(const std::string& directory, const std::string& base)
 {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
     std::mt19937 random(seed());
     std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
-    std::string name = path + ".XXXXXX";
-    for (size_t i = path.size() + 1; i < name.size(); ++i) {
-        name[i] = kLetters[pick(random)];
+    std::string letters(kRandomLetters, 'X');
+    for (char& letter : letters) {
+        letter = kLetters[pick(random)];
     }
-    return name;
+    return directory + "/." + base + "." + letters + kIntermediateEnd;
+}
+
+// A process killed between linking a finished file to its intermediate name and the rename
+// leaves it there (complete, a copy of an old or a new version); a later save of the same
+// file clears such names away. A live save holds one only for the length of a rename.
+void clearIntermediates(const std::string& directory, const std::string& base)
+{
+    const std::string start = "." + base + ".";
+    const size_t length = start.size() + kRandomLetters + sizeof kIntermediateEnd - 1;
+    DIR* folder = ::opendir(directory.c_str());
+    if (folder == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() == length && name.compare(0, start.size(), start) == 0 &&
+            name.compare(length - (sizeof kIntermediateEnd - 1), std::string::npos,
+                         kIntermediateEnd) == 0) {
+            (void)::unlinkat(::dirfd(folder), name.c_str(), 0);
+        }
+    }
+    ::closedir(folder);
 }
 
 void syncDirectory(const std::string& directory)
@@ -163,29 +196,39 @@ std::string writeFileAtomically(const std::string& path,
     }
     takePermissions(fd, path);
     std::string error = writeAll(fd, fill);
+    const std::string base = baseNameOf(path);
     if (unnamed && error.empty()) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            temp = freeTempName(path);
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                break;
+        // A new file takes its name in one step. Linux cannot link over an existing name, so a
+        // replacement takes an intermediate name first and is renamed over the target at once.
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno != EEXIST) {
+                error = std::string("cannot create ") + path + ": " + std::strerror(errno);
             }
-            const int why = errno;
-            temp.clear();
-            if (why != EEXIST) {
-                error =
-                    std::string("cannot create a file beside ") + path + ": " + std::strerror(why);
-                break;
+            for (int attempt = 0; error.empty() && temp.empty() && attempt < 100; ++attempt) {
+                temp = intermediateName(directory, base);
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) !=
+                    0) {
+                    const int why = errno;
+                    temp.clear();
+                    if (why != EEXIST) {
+                        error = std::string("cannot create a file beside ") + path + ": " +
+                                std::strerror(why);
+                    }
+                }
             }
-        }
-        if (error.empty() && temp.empty()) {
-            error = std::string("cannot create a file beside ") + path;
+            if (error.empty() && temp.empty()) {
+                error = std::string("cannot create a file beside ") + path;
+            }
+            if (error.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
+                error = std::string("cannot replace ") + path + ": " + std::strerror(errno);
+            }
         }
     }
     if (::close(fd) != 0 && error.empty()) {
         error = std::string("write failed: ") + std::strerror(errno);
     }
-    if (error.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!unnamed && error.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
         error = std::string("cannot replace ") + path + ": " + std::strerror(errno);
     }
     if (!error.empty()) {
@@ -196,6 +239,9 @@ std::string writeFileAtomically(const std::string& path,
     }
     // The rename itself survives a power cut only once the folder is on disk.
     syncDirectory(directory);
+    if (unnamed) {
+        clearIntermediates(directory, base);
+    }
     return {};
 }
 

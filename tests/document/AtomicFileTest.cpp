@@ -155,3 +155,25 @@ TEST(AtomicFileTest, StreamedContentsThatFailKeepThePreviousFile)
     EXPECT_EQ(readAll(path), previous);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Plant.zavproj"});
 }
+
+// A save killed between naming its finished file and the rename leaves that hidden
+// intermediate name behind; the next save of the file clears it, and nothing else.
+TEST(AtomicFileTest, TheNextSaveClearsAnIntermediateLeftByAKilledOne)
+{
+    TempDir dir;
+    const std::string path = dir.file("Plant.zavproj");
+    ASSERT_EQ(writeFileAtomically(path, {1}), "");
+    const std::vector<std::string> others = {
+        ".Plant.zavproj.AbC123.savingX", ".Plant.zavproj.AbC12.saving",
+        ".Other.zavproj.AbC123.saving", "Plant.zavproj.AbC123"};
+    std::ofstream(dir.file(".Plant.zavproj.AbC123.saving")) << "left";
+    for (const std::string& name : others) {
+        std::ofstream(dir.file(name)) << "kept";
+    }
+    ASSERT_EQ(writeFileAtomically(path, {2}), "");
+    EXPECT_EQ(readAll(path), std::vector<uint8_t>{2});
+    std::vector<std::string> expected = others;
+    expected.push_back("Plant.zavproj");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(dir.path()), expected);
+}

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Kill during save: COUNT times (1000 by default) quillan-cli changes a project of MEGABYTES
 # (1 by default) and is killed with SIGKILL at a random moment of its run. Every time the file
-# must hold the old project or the new one, byte for byte, and nothing else may be left in its
-# folder for the next save to trip on.
+# must hold the old project or the new one, byte for byte, and nothing may be left in its
+# folder for the next save to trip on. Linux cannot link a finished file over an existing
+# name, so a save replacing one holds it for the length of a rename under a hidden name
+# (".Plant.zavproj.XXXXXX.saving"); a kill in that moment leaves it there, complete, and the
+# next save clears it. Such a file is counted, and must be a whole old or new project; after
+# the last run one more save must leave the folder clean.
 #   tests/soak/kill-during-save.sh [COUNT [MEGABYTES]]
 # QUILLAN_BUILD_DIR names the build (build/ by default).
 set -euo pipefail
@@ -41,6 +45,7 @@ spread_us=$((whole_us - first_us + whole_us / 5))
 killed_old=0
 killed_new=0
 finished=0
+intermediates=0
 for ((i = 1; i <= count; i++)); do
     delay_us=$((first_us + (RANDOM * 32768 + RANDOM) % spread_us))
     "$cli" edit "$file" rename "${names[$state]}" "${names[$((1 - state))]}" >/dev/null 2>&1 &
@@ -61,9 +66,18 @@ for ((i = 1; i <= count; i++)); do
         cp "$file" "$work/../kill-during-save-damaged.zavproj" 2>/dev/null || true
         fail "run $i: the file is neither the old project nor the new one"
     fi
-    leftovers="$(ls -A "$folder" | grep -vx Plant.zavproj || true)"
-    [ -z "$leftovers" ] || fail "run $i: left behind: $leftovers"
+    for left in $(ls -A "$folder" | grep -vx Plant.zavproj || true); do
+        [[ "$left" =~ ^\.Plant\.zavproj\.[A-Za-z0-9]{6}\.saving$ ]] ||
+            fail "run $i: left behind: $left"
+        cmp -s "$folder/$left" "$work/state-0" || cmp -s "$folder/$left" "$work/state-1" ||
+            fail "run $i: $left is neither the old project nor the new one"
+        intermediates=$((intermediates + 1))
+    done
 done
+rename "$state"
+leftovers="$(ls -A "$folder" | grep -vx Plant.zavproj || true)"
+[ -z "$leftovers" ] || fail "a save after the last run left: $leftovers"
 echo "kills survived: $((killed_old + killed_new)) of $count runs killed" \
     "($killed_old before the new file was in place, $killed_new after), $finished finished first;" \
+    "a complete intermediate seen $intermediates times, cleared by the next save;" \
     "project $(stat -c %s "$file") bytes, a whole run $((whole_us / 1000)) ms"
