@@ -15,6 +15,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 start() {
     local var="$1" out="$work/$2.out"
     shift 2
+    # Gone first: the started program truncates it only once it runs, and a name started
+    # before would otherwise show its old path meanwhile.
+    rm -f "$out" "$out.err"
     "$@" >"$out" 2>"$out.err" &
     pids+=($!)
     for _ in $(seq 100); do
