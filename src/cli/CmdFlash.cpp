@@ -22,24 +22,23 @@ struct FlashOptions {
     PortOptions port;
 };
 
-// Why the file cannot be read; empty when it can.
-std::string unreadable(const std::string& path)
+// Why the file may not be flashed, as the Flash button checks it (a damaged record would leave
+// a hole in the flashed firmware); empty when it may.
+std::string refusal(const std::string& path)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-        return "it is a folder";
+        return "cannot open the firmware file " + path + ": it is a folder";
     }
-    if (!std::ifstream(path)) {
-        return std::strerror(errno);
+    std::ifstream file(path);
+    if (!file) {
+        return "cannot open the firmware file " + path + ": " + std::strerror(errno);
+    }
+    if (const auto problem = device::checkFirmwareText(file)) {
+        return path + " cannot be flashed: " + device::firmwareProblemText(*problem) +
+               "; nothing was sent to the gateway";
     }
     return {};
-}
-
-// As the Flash button checks it: a damaged record would leave a hole in the flashed firmware.
-std::optional<device::FirmwareFileProblem> damaged(const std::string& path)
-{
-    std::ifstream file(path);
-    return device::checkFirmwareText(file);
 }
 
 // The begin's wait, then each chunk's reply wait and its time on the line, with room to spare.
@@ -52,15 +51,9 @@ int flashTimeoutMs(size_t chunks)
 
 int runFlash(const FlashOptions& o, CommandIo io)
 {
-    // Before the port is touched: a file that cannot be read sends no frame.
-    if (const std::string why = unreadable(o.path); !why.empty()) {
-        io.err << "quillan-cli: cannot open the firmware file " << o.path << ": " << why << "\n";
-        return exitFailed;
-    }
-    if (const auto problem = damaged(o.path)) {
-        io.err << "quillan-cli: " << o.path
-               << " cannot be flashed: " << device::firmwareProblemText(*problem)
-               << "; nothing was sent to the gateway\n";
+    // Before the port is touched: a file that cannot be flashed sends no frame.
+    if (const std::string why = refusal(o.path); !why.empty()) {
+        io.err << "quillan-cli: " << why << "\n";
         return exitFailed;
     }
     DeviceRun run(io, o.port);
