@@ -3,7 +3,7 @@
 // runs it. Reported beside the time the flash frames and their acknowledgements alone need
 // on the wire. The "turnaround" variant adds the 20 ms pause zav-gateway-sim makes before
 // every reply.
-#include "PacedLink.h"
+#include "LineSeconds.h"
 #include "device/ZAVSession.h"
 #include "model/Notifications.h"
 #include "model/Text.h"
@@ -101,8 +101,7 @@ void runFlash(benchmark::State& state, int turnaroundMs)
     for (auto _ : state) {
         auto gateway =
             std::make_shared<sim::GatewaySimulator>(sim::SimulatorState::newGateway(), faults);
-        sim::SimulatorLink line(gateway, true);
-        bench::PacedLink port(line);
+        sim::SimulatorLink port(gateway, true);
         (void)port.open(SIMULATOR_PORT_NAME);
         IdleSink sink;
         SessionTimings timings;

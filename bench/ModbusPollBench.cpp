@@ -3,7 +3,7 @@
 // through the production serial link at its real waits (200 ms before the request, 200 ms
 // after the reply), beside libmodbus reading the same registers from the same simulator.
 // Target: ours at most 400 ms + 1.2 times libmodbus's time.
-#include "PacedLink.h"
+#include "LineSeconds.h"
 #include "device/modbus/MBCommThread.h"
 #include "model/Notifications.h"
 #include "platform/QtSerialLink.h"

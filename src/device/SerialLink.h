@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -87,7 +88,9 @@ public:
     // Throws away what was received and not yet read, and/or what is not yet sent.
     [[nodiscard]] virtual bool purge(bool receive, bool transmit) = 0;
 
-    // Returns once every byte has gone out; a write that stalls fails.
+    // Returns once every byte has left on the line (not merely been handed to the driver), so
+    // that a reply time-out counted from the return is the device's time alone; a write that
+    // stalls fails.
     [[nodiscard]] virtual WriteStatus write(const uint8_t* data, size_t count) = 0;
     // Returns as soon as bytes are available (at most capacity of them), or after timeoutMs
     // without any.
@@ -107,6 +110,26 @@ public:
 {
     return s.baudRate > 0 && s.dataBits >= 5 && s.dataBits <= 8 && s.parity <= PARITY_SPACE &&
            s.stopBits <= STOP_BITS_TWO;
+}
+
+// The time count characters take on the line: each a start bit, the data bits, a parity bit
+// unless there is none, and the stop bits. Zero for a baud rate of 0.
+[[nodiscard]] inline std::chrono::nanoseconds lineTime(const LineSettings& s, size_t count)
+{
+    if (s.baudRate == 0) {
+        return std::chrono::nanoseconds::zero();
+    }
+    // Counted in half bits, for one and a half stop bits.
+    const uint64_t halfBits = 2u * (1u + s.dataBits + (s.parity == PARITY_NONE ? 0u : 1u)) +
+                              (s.stopBits == STOP_BITS_ONE            ? 2u
+                               : s.stopBits == STOP_BITS_ONE_AND_HALF ? 3u
+                                                                      : 4u);
+    return std::chrono::nanoseconds(halfBits * count * 1'000'000'000u / (2u * s.baudRate));
+}
+
+[[nodiscard]] inline std::chrono::nanoseconds characterTime(const LineSettings& s)
+{
+    return lineTime(s, 1);
 }
 
 } // namespace quillan::device

@@ -19,6 +19,11 @@
 #include <type_traits>
 #include <vector>
 
+#if defined(Q_OS_UNIX)
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
 namespace quillan::platform {
 
 using device::LineSettings;
@@ -171,7 +176,8 @@ public:
         m_open = true;
         m_received.clear();
         m_unwritten = 0;
-        m_baudRate = port.baudRate();
+        m_line = device::DEFAULT_LINE_SETTINGS;
+        m_line.baudRate = static_cast<uint32_t>(std::max<qint32>(port.baudRate(), 0));
         return true;
     }
 
@@ -203,6 +209,40 @@ public:
         return unsupported;
     }
 
+    // Caller's thread, without the lock: waits until the driver's transmit queue is empty, or
+    // deadline; false when the port failed, was closed or cancelled, or the queue never
+    // emptied. A port that cannot tell (a pseudo-terminal reports 0) counts as empty.
+    bool drain(const LineSettings& line, Clock::time_point deadline)
+    {
+        for (;;) {
+            const std::optional<int> queued = call([](QSerialPort& port) {
+                int n = 0;
+#if defined(Q_OS_UNIX)
+                if (!port.isOpen() || ::ioctl(static_cast<int>(port.handle()), TIOCOUTQ, &n) != 0) {
+                    n = 0;
+                }
+#else
+                (void)port;
+#endif
+                return n;
+            });
+            std::unique_lock lock(m_mutex);
+            if (!queued || m_cancelled || !m_open) {
+                return false;
+            }
+            if (*queued <= 0) {
+                return true;
+            }
+            const auto next =
+                Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                   device::lineTime(line, static_cast<size_t>(*queued)));
+            if (next > deadline) {
+                return false;
+            }
+            m_changed.wait_until(lock, next, [this] { return m_cancelled || !m_open; });
+        }
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Shared, under m_mutex.
@@ -212,7 +252,7 @@ public:
     std::vector<uint8_t> m_received; // arrived and not yet read
     qint64 m_unwritten = 0;          // of the write in progress, not yet gone out
     bool m_writeFailed = false;
-    qint32 m_baudRate = 9600;
+    LineSettings m_line = device::DEFAULT_LINE_SETTINGS; // as applied to the port
 
 private:
     void run()
@@ -412,7 +452,8 @@ bool QtSerialLink::configure(const LineSettings& settings)
             ok = port.setFlowControl(QSerialPort::NoFlowControl) && ok;
             port.clearError();
             std::lock_guard lock(m_thread->m_mutex);
-            m_thread->m_baudRate = port.baudRate();
+            m_thread->m_line = settings;
+            m_thread->m_line.baudRate = static_cast<uint32_t>(std::max<qint32>(port.baudRate(), 0));
             return ok;
         })
         .value_or(false);
@@ -492,12 +533,13 @@ WriteStatus QtSerialLink::write(const uint8_t* data, size_t count)
     if (count == 0) {
         return WriteStatus::ok;
     }
+    LineSettings line = t.m_line;
+    line.baudRate = std::max<uint32_t>(line.baudRate, 300);
+    const auto start = Clock::now();
+    const auto onLine = std::chrono::duration_cast<Clock::duration>(device::lineTime(line, count));
     // Twice the time the bytes take on the line, plus a second: a port that takes longer has
     // stalled (flow stopped, converter gone), and the send fails instead of hanging.
-    const qint64 baud = std::max<qint32>(t.m_baudRate, 300);
-    const auto deadline =
-        Clock::now() +
-        std::chrono::milliseconds(static_cast<qint64>(count) * 10 * 1000 * 2 / baud + 1000);
+    const auto deadline = start + 2 * onLine + std::chrono::seconds(1);
     t.m_unwritten = static_cast<qint64>(count);
     t.m_writeFailed = false;
     lock.unlock();
@@ -512,10 +554,22 @@ WriteStatus QtSerialLink::write(const uint8_t* data, size_t count)
         }
     });
     lock.lock();
-    t.m_changed.wait_until(lock, deadline, [&t] {
-        return t.m_unwritten == 0 || t.m_writeFailed || t.m_cancelled || !t.m_open;
-    });
-    if (t.m_unwritten == 0 && !t.m_writeFailed) {
+    const auto ended = [&t] { return t.m_writeFailed || t.m_cancelled || !t.m_open; };
+    t.m_changed.wait_until(lock, deadline, [&] { return t.m_unwritten == 0 || ended(); });
+    bool gone = t.m_unwritten == 0 && !ended();
+    if (gone) {
+        // Handed to the driver is not yet sent: the driver and the converter queue what the
+        // line has not carried, and a reply time-out started now would run while the request
+        // is still going out. The bytes began to leave when they were handed over, so they
+        // are gone by the line time from then, unless the driver still holds some.
+        t.m_changed.wait_until(lock, start + onLine, ended);
+        gone = !ended();
+        lock.unlock();
+        gone = gone && t.drain(line, deadline);
+        lock.lock();
+        gone = gone && !ended();
+    }
+    if (gone) {
         return WriteStatus::ok;
     }
     const WriteStatus status = t.m_cancelled ? WriteStatus::cancelled : WriteStatus::failed;

@@ -5,15 +5,6 @@
 
 namespace quillan::sim {
 
-LineOutput::Clock::duration LineOutput::characterTime(uint32_t baud, unsigned bitsPerCharacter)
-{
-    if (baud == 0) {
-        return Clock::duration::zero();
-    }
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::nanoseconds(uint64_t{bitsPerCharacter} * 1'000'000'000u / baud));
-}
-
 void LineOutput::queueReply(std::vector<uint8_t> bytes, std::chrono::milliseconds delay)
 {
     if (bytes.empty()) {

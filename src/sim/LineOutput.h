@@ -9,9 +9,10 @@
 
 namespace quillan::sim {
 
-// What the gateway sends on its port, with the time each byte reaches the other end. Pieces
-// go out one after the other; with line timing each byte takes the time of one character on
-// the line, without it a piece arrives whole at its start.
+// Bytes on their way along one direction of a line, with the time each reaches the other end:
+// what the gateway sends, and in the simulator process what it receives. Pieces go out one
+// after the other; with line timing each byte takes the time of one character on the line,
+// without it a piece arrives whole at its start.
 //
 // A reply starts once it is armed, which a link does when the host starts to read: a device
 // answers only once it has been asked, and a purge between the request and the read must not
@@ -19,9 +20,6 @@ namespace quillan::sim {
 class LineOutput {
 public:
     using Clock = std::chrono::steady_clock;
-
-    // The time of one character: start bit, data bits, parity bit and stop bits at baud.
-    [[nodiscard]] static Clock::duration characterTime(uint32_t baud, unsigned bitsPerCharacter);
 
     // Zero turns line timing off.
     void setCharacterTime(Clock::duration time) { m_characterTime = time; }

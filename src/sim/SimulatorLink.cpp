@@ -16,11 +16,12 @@ SimulatorLink::SimulatorLink(std::shared_ptr<GatewaySimulator> gateway, bool lin
 
 void SimulatorLink::applyTiming()
 {
-    const unsigned bits = 1u + m_settings.dataBits +
-                          (m_settings.parity == device::PARITY_NONE ? 0u : 1u) +
-                          (m_settings.stopBits == device::STOP_BITS_ONE ? 1u : 2u);
-    m_output.setCharacterTime(m_lineTiming ? LineOutput::characterTime(m_settings.baudRate, bits)
-                                           : Clock::duration::zero());
+    m_output.setCharacterTime(m_lineTiming ? characterTime() : Clock::duration::zero());
+}
+
+SimulatorLink::Clock::duration SimulatorLink::characterTime() const
+{
+    return std::chrono::duration_cast<Clock::duration>(device::characterTime(m_settings));
 }
 
 bool SimulatorLink::open(const std::string& portName)
@@ -129,15 +130,29 @@ bool SimulatorLink::purge(bool receive, bool /*transmit*/)
 
 WriteStatus SimulatorLink::write(const uint8_t* data, size_t count)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     if (m_cancelled) {
         return WriteStatus::cancelled;
     }
     if (!m_open) {
         return WriteStatus::failed;
     }
+    // With line timing the bytes take their time on the line, and the write returns once the
+    // last has gone, as a port's does; the gateway takes them as they complete.
+    const auto start = Clock::now();
+    const Clock::duration perByte = m_lineTiming ? characterTime() : Clock::duration::zero();
+    const auto end = start + perByte * static_cast<long>(count);
+    m_changed.wait_until(lock, end, [this] { return m_cancelled || !m_open; });
+    if (!m_open) {
+        return WriteStatus::failed;
+    }
     const auto now = Clock::now();
-    std::vector<Reply> replies = m_gateway->receive(data, count, now);
+    size_t sent = count;
+    if (m_cancelled && perByte > Clock::duration::zero()) {
+        // Only what left before the cancel reaches the gateway.
+        sent = std::min(count, static_cast<size_t>((now - start) / perByte));
+    }
+    std::vector<Reply> replies = m_gateway->receive(data, sent, now);
     for (Reply& r : m_gateway->lineIdle(now)) {
         replies.push_back(std::move(r));
     }
@@ -145,7 +160,7 @@ WriteStatus SimulatorLink::write(const uint8_t* data, size_t count)
         m_output.queueReply(std::move(r.bytes), r.delay);
     }
     m_changed.notify_all();
-    return WriteStatus::ok;
+    return m_cancelled ? WriteStatus::cancelled : WriteStatus::ok;
 }
 
 void SimulatorLink::cancel()

@@ -13,12 +13,13 @@
 
 namespace quillan::sim {
 
-// A serial link with a simulated gateway on the other end, in the same process. What the host
-// writes reaches the gateway at once (a write is one burst, followed by a pause); its replies
-// are timed from the host's next read, as on MemorySerialLink, and with line timing they
-// arrive at the byte rate of the configured line, handed over in chunks of up to 64 bytes as a
-// USB converter does. RTS is the gateway's sign of a configuration conversation: while it is
-// low the gateway sends its debug text.
+// A serial link with a simulated gateway on the other end, in the same process. With line
+// timing a write takes the time of its bytes on the configured line and the gateway receives
+// them at its end (a write is one burst, followed by a pause); without it they arrive at once.
+// The gateway's replies are timed from the host's next read, as on MemorySerialLink, and with
+// line timing they arrive at the byte rate of the line, handed over in chunks of up to 64
+// bytes as a USB converter does. RTS is the gateway's sign of a configuration conversation: while
+// it is low the gateway sends its debug text.
 class SimulatorLink final : public device::SerialLink {
 public:
     static constexpr size_t kReadChunk = 64;
@@ -50,6 +51,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void applyTiming();
+    [[nodiscard]] Clock::duration characterTime() const;
     // Lets the gateway add its debug text, unless a reply is on its way.
     void collectDebugText(Clock::time_point now);
 

@@ -50,16 +50,16 @@ q update "$file" --gateway Gateway --port "$simPty" --verify >"$work/verify.out"
     || fail "verify: $(cat "$work/verify.out")"
 grep -qx verified "$work/verify.out" || fail "no verified line"
 
-# A second, independent gateway takes both gateways' writes; the key question is answered by
+# A second, independent gateway, at the line rate, takes both gateways' writes; the key question is answered by
 # its flag, and the key ends up as the device's (123456).
-start tinyPty tiny python3 "$tiny" --image-out "$work/tiny-gateway.img" --key 5
+start tinyPty tiny python3 "$tiny" --image-out "$work/tiny-gateway.img" --key 5 --line-timing
 q update "$file" --gateway Gateway --port "$tinyPty" --key update >/dev/null 2>"$work/tiny.err" \
     || fail "update of the independent gateway: $(cat "$work/tiny.err")"
 grep -q 'answered Yes by --key' "$work/tiny.err" || fail "the key question was not answered by its flag"
 kill "${pids[-1]}"; wait "${pids[-1]}" || true
 python3 "$tiny" --compare "$work/gateway.img" "$work/tiny-gateway.img" >"$work/cmp" \
     || fail "the independent gateway holds another image: $(cat "$work/cmp")"
-start tinyPty tiny2 python3 "$tiny" --image-out "$work/tiny-north.img" --key 123456
+start tinyPty tiny2 python3 "$tiny" --image-out "$work/tiny-north.img" --key 123456 --line-timing
 q update "$file" --gateway North --port "$tinyPty" >/dev/null </dev/null || fail "update North"
 kill "${pids[-1]}"; wait "${pids[-1]}" || true
 python3 "$tiny" --compare "$work/north.img" "$work/tiny-north.img" >"$work/cmp" \

@@ -3,11 +3,14 @@
 pseudo-terminal, written apart from the C++ code (its own frame reader, CRC and image layout).
 
     tiny_gateway.py --image-out FILE [--type T] [--version TEXT] [--channel C] [--key K]
+                    [--line-timing]
     tiny_gateway.py --compare EXPECTED ACTUAL
 
 Prints the path of its pseudo-terminal on the first line, then answers until it gets SIGTERM
 or SIGINT; it then writes the 97,422-byte image it holds to FILE and exits. It answers every
-request at once (no line timing) and keeps the blocks written to it the way they are laid out
+request at once, or with --line-timing as a line at 57,600 baud 8N1 would carry it (a
+request counts as received once its last byte would have arrived; a reply goes out at that
+rate), and keeps the blocks written to it the way they are laid out
 in a gateway's configuration image.
 
 --compare checks that two image files agree in every part a configuration write sets (the
@@ -21,6 +24,7 @@ import select
 import signal
 import struct
 import sys
+import time
 import tty
 
 IMAGE_SIZE = 97_422
@@ -151,8 +155,21 @@ def compare(expected_path, actual_path):
     return 0
 
 
-def serve(gateway, fd, stop):
+CHARACTER_S = 10 / 57_600
+
+
+def send_paced(fd, data):
+    start = time.monotonic()
+    for offset in range(0, len(data), 64):
+        chunk = data[offset:offset + 64]
+        due = start + (offset + len(chunk)) * CHARACTER_S
+        time.sleep(max(0.0, due - time.monotonic()))
+        os.write(fd, chunk)
+
+
+def serve(gateway, fd, stop, line_timing):
     pending = b""
+    arrived_at = 0.0  # when the last byte read so far has come off the line
     while not stop:
         try:
             ready, _, _ = select.select([fd], [], [], 0.1)
@@ -161,9 +178,12 @@ def serve(gateway, fd, stop):
         if not ready:
             continue
         try:
-            pending += os.read(fd, 4096)
+            received = os.read(fd, 4096)
         except OSError:
             continue  # the other end closed; it may open the port again
+        pending += received
+        if line_timing:
+            arrived_at = max(time.monotonic(), arrived_at) + len(received) * CHARACTER_S
         while True:
             start = pending.find(b"\xff")
             if start < 0:
@@ -178,7 +198,12 @@ def serve(gateway, fd, stop):
             body, crc = pending[:length + 4], struct.unpack_from("<H", pending, length + 4)[0]
             pending = pending[length + 6:]
             if crc16_arc(body) == crc:
-                os.write(fd, gateway.answer(body[1], bytes(body[4:])))
+                reply = gateway.answer(body[1], bytes(body[4:]))
+                if line_timing:
+                    time.sleep(max(0.0, arrived_at - time.monotonic()))
+                    send_paced(fd, reply)
+                else:
+                    os.write(fd, reply)
 
 
 def main():
@@ -190,6 +215,7 @@ def main():
     parser.add_argument("--version", default="1.5.0.14")
     parser.add_argument("--channel", type=int, default=5)
     parser.add_argument("--key", type=lambda text: int(text, 0), default=0)
+    parser.add_argument("--line-timing", action="store_true")
     args = parser.parse_args()
 
     master, slave = os.openpty()
@@ -200,7 +226,7 @@ def main():
     for signum in (signal.SIGTERM, signal.SIGINT):
         signal.signal(signum, lambda *_: stop.append(True))
     gateway = Gateway(args)
-    serve(gateway, master, stop)
+    serve(gateway, master, stop, args.line_timing)
     with open(args.image_out, "wb") as out:
         out.write(gateway.image)
     os.close(slave)  # kept open until now so the client may close and reopen the port

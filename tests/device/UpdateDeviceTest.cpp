@@ -2,6 +2,7 @@
 
 #include "OperationTestSupport.h"
 #include "device/ProgressWindowModel.h"
+#include "support/ConfigurationDifference.h"
 
 #include <chrono>
 #include <future>
@@ -55,31 +56,6 @@ UpdateRequest requestFor(ConfigImage image, std::optional<SiteSettings> site = S
     request.compiled.image = std::move(image);
     request.site = site;
     return request;
-}
-
-// Empty when the device holds the request's blocks 0 and 1 and its four tables.
-std::string configurationDifference(const ConfigImage& device, const ConfigImage& request)
-{
-    const auto same = [&](BlockType type, unsigned page) {
-        const auto a = device.blockBytes(type, page);
-        const auto b = request.blockBytes(type, page);
-        return std::equal(a.begin(), a.end(), b.begin(), b.end());
-    };
-    for (const BlockType type : {BlockType::ports, BlockType::radio}) {
-        if (!same(type, 0)) {
-            return "block " + std::to_string(static_cast<int>(type));
-        }
-    }
-    for (const BlockType type :
-         {BlockType::dataStore, BlockType::imports, BlockType::exports, BlockType::modbusMap}) {
-        for (unsigned page = 0; page < ConfigImage::kTablePages; ++page) {
-            if (!same(type, page)) {
-                return "block " + std::to_string(static_cast<int>(type)) + " page " +
-                       std::to_string(page);
-            }
-        }
-    }
-    return {};
 }
 
 sim::FaultOptions droppingBlock(uint16_t type)

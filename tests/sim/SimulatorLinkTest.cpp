@@ -190,6 +190,31 @@ TEST_F(SimulatorLinkTest, LineTimingPacesTheReply)
     }
 }
 
+// A request takes its time on the line before the gateway has it, as through a real port; a
+// cancel cuts it off, and what did not leave is never answered.
+TEST_F(SimulatorLinkTest, LineTimingPacesTheRequest)
+{
+    open(SimulatorState::newGateway(), {}, true);
+    // A page of 320 import records: 7,692 bytes, 1,335 ms at 57,600 baud 8N1.
+    std::vector<uint8_t> records(320 * ImportRecord::kSize, 0x22);
+    const Bytes page =
+        device::makeFrame(device::CMD_WRITE_BLOCK, device::BlockData{5, 0, records}.encode());
+    ASSERT_EQ(page.size(), 7692u);
+    const auto start = Clock::now();
+    ASSERT_EQ(link->write(page.data(), page.size()), device::WriteStatus::ok);
+    EXPECT_GE(Clock::now() - start, std::chrono::microseconds(1'335'416));
+    EXPECT_EQ(readBytes(*link, ACK.size(), 1000), ACK);
+
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link->cancel();
+    });
+    EXPECT_EQ(link->write(page.data(), page.size()), device::WriteStatus::cancelled);
+    canceller.join();
+    link->resetCancel();
+    EXPECT_EQ(readBytes(*link, 1, 300), Bytes{});
+}
+
 TEST_F(SimulatorLinkTest, PurgeKeepsTheComingReplyButDropsWhatArrived)
 {
     open();

@@ -104,10 +104,16 @@ bool MBCommThread::readResponse()
             return false;
         }
         const size_t wanted = (expected != 0 ? expected : REPLY_HEADER_SIZE) - gathered;
-        const ReadResult r =
-            m_port.read(m_response.data() + gathered, wanted, m_timings.readTimeoutMs);
+        // A write reply is judged once 8 bytes are in: a float write's echo goes on to 10
+        // without a pause, or it ended short and fails its CRC check.
+        const bool echoTail = function != FN_READ_HOLDING_REGISTERS && gathered >= REQUEST_SIZE;
+        const ReadResult r = m_port.read(m_response.data() + gathered, wanted,
+                                         echoTail ? m_timings.replyGapMs : m_timings.readTimeoutMs);
         if (r.status == ReadStatus::cancelled) {
             return false;
+        }
+        if (echoTail && r.status == ReadStatus::timeout) {
+            break;
         }
         if (r.status != ReadStatus::data || r.count == 0) {
             debug(gathered > 0 ? "Modbus Response error: incomplete response."
@@ -117,6 +123,7 @@ bool MBCommThread::readResponse()
         gathered += r.count;
         expected = expectedReplySize({m_response.data(), gathered}, function, m_requestSize);
     }
+    const bool complete = gathered >= expected;
     const std::span<const uint8_t> reply{m_response.data(), expected};
     if (reply[0] != slaveId) {
         debug("Modbus Response error: invalid slave id.");
@@ -126,7 +133,7 @@ bool MBCommThread::readResponse()
         debug("Modbus Response error: invalid function code.");
         return false;
     }
-    if (!crcMatches(reply, expected - 2)) {
+    if (!complete || !crcMatches(reply, expected - 2)) {
         debug("Modbus Response error: CRC Error.");
         return false;
     }

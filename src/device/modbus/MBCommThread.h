@@ -25,6 +25,8 @@ struct ModbusTimings {
     int settleWaitMs = 200;
     // How long a read waits for the first or the next bytes of a reply.
     int readTimeoutMs = 1000;
+    // A pause this long after a byte ends a reply: the port's read interval.
+    int replyGapMs = 50;
 };
 
 // The Modbus RTU master of the Modbus tab: one request at a time, built, sent, answered and

@@ -1,5 +1,6 @@
 #include "app/LineServer.h"
 
+#include "device/SerialLink.h"
 #include "sim/LineOutput.h"
 
 #include <algorithm>
@@ -17,8 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr uint32_t kBaud = 57600;
-constexpr unsigned kBitsPerCharacter = 10;
 // A pause this long ends whatever the gateway was receiving.
 constexpr milliseconds kIdleGap{100};
 constexpr milliseconds kTick{100};
@@ -37,10 +36,17 @@ LineServer::LineServer(int fd, GatewaySimulator& gateway, Options options)
 std::string LineServer::run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask,
                             const std::function<void()>& stateChanged)
 {
+    const Clock::duration characterTime =
+        m_options.lineTiming ? std::chrono::duration_cast<Clock::duration>(
+                                   device::characterTime(device::DEVICE_LINE_SETTINGS))
+                             : Clock::duration::zero();
     LineOutput output;
-    output.setCharacterTime(m_options.lineTiming
-                                ? LineOutput::characterTime(kBaud, kBitsPerCharacter)
-                                : Clock::duration::zero());
+    output.setCharacterTime(characterTime);
+    // What the host wrote, on its way along the line. A pseudo-terminal hands it over as fast
+    // as the host writes; a real line delivers one character time a byte, and a host that
+    // starts its reply time-out before its request has left must see that here too.
+    LineOutput input;
+    input.setCharacterTime(characterTime);
     std::vector<uint8_t> unsent;
     // Plain flags beside the times: g++ 12 takes optional time points for uninitialised.
     bool stalled = false;
@@ -94,6 +100,11 @@ std::string LineServer::run(const volatile std::sig_atomic_t& stop, const sigset
         if (receiving) {
             wake = std::min(wake, lastReceived + kIdleGap);
         }
+        if (!input.empty()) {
+            if (const auto at = input.arrivalOf(std::min(kWriteChunk, input.frontRemaining()))) {
+                wake = std::min(wake, *at);
+            }
+        }
         if (output.empty() && unsent.empty()) {
             if (const auto at = m_gateway.nextDebugLine(now, std::nullopt)) {
                 wake = std::min(wake, *at);
@@ -119,20 +130,25 @@ std::string LineServer::run(const volatile std::sig_atomic_t& stop, const sigset
             uint8_t buffer[4096];
             const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
             if (n > 0) {
-                receiving = true;
-                lastReceived = now;
-                queue(m_gateway.receive(buffer, static_cast<size_t>(n), now), now);
-                if (m_options.hangUpAfterFrames != 0 &&
-                    m_gateway.framesReceived() >= m_options.hangUpAfterFrames) {
-                    m_hungUp = true; // before the last frame's answer goes out
-                    return {};
-                }
+                input.queueAt({buffer, buffer + n}, now);
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 return n == 0 ? std::string("the device went away")
                               : std::string("read failed: ") + std::strerror(errno);
             }
         }
-        if (receiving && now - lastReceived >= kIdleGap) {
+        if (const size_t n = input.arrived(now); n > 0) {
+            std::vector<uint8_t> bytes(n);
+            bytes.resize(input.take(bytes.data(), bytes.size(), now));
+            receiving = true;
+            lastReceived = now;
+            queue(m_gateway.receive(bytes.data(), bytes.size(), now), now);
+            if (m_options.hangUpAfterFrames != 0 &&
+                m_gateway.framesReceived() >= m_options.hangUpAfterFrames) {
+                m_hungUp = true; // before the last frame's answer goes out
+                return {};
+            }
+        }
+        if (receiving && input.empty() && now - lastReceived >= kIdleGap) {
             receiving = false;
             queue(m_gateway.lineIdle(now), now);
         }
