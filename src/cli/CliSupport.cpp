@@ -126,6 +126,12 @@ std::istream* terminalInput()
     return ::isatty(STDIN_FILENO) != 0 ? &std::cin : nullptr;
 }
 
+std::string checkModelText(const std::string& text)
+{
+    const auto outside = firstCharacterOutsideCp1252(text);
+    return outside ? outsideCp1252Message(*outside) : std::string();
+}
+
 std::optional<long> parseNumber(const std::string& text, long low, long high)
 {
     long value = 0;

@@ -97,6 +97,10 @@ CLI::Option* addVerbose(CLI::App& command, bool& verbose);
 // Prints the project tree as the explorer shows it.
 void printTree(const TarnDoc& doc, std::ostream& out);
 
+// Refuses a text (UTF-8) that a project file cannot hold: one with a character outside
+// Windows-1252. A check for names the user gives.
+[[nodiscard]] std::string checkModelText(const std::string& text);
+
 // "a,b,c" into its pieces; an empty text gives none.
 [[nodiscard]] std::vector<std::string> splitList(const std::string& text);
 

@@ -53,6 +53,16 @@ bool refuse(CommandIo io, const std::string& why)
     return false;
 }
 
+// A name the project file could not hold is refused; its message is already UTF-8.
+bool refusedOutsideCp1252(CommandIo io, const std::string& name)
+{
+    const std::string why = checkModelText(name);
+    if (!why.empty()) {
+        io.err << "quillan-cli: refused: " << why << "\n";
+    }
+    return !why.empty();
+}
+
 std::string checkRegisters(const std::string& text)
 {
     for (const auto& piece : splitList(text)) {
@@ -267,7 +277,7 @@ void addModbusModuleAction(CLI::App& edit, CommandTable& table, const FilePtr& f
         ->required();
     action->add_flag("--fc4", o->fc4, "read the inputs with function code 0x04");
     addText(*action, "--names", o->names,
-            "the input names, comma-separated (default and empty pieces: Point_N)")
+            "the input names, comma-separated (default and empty pieces: Point_N)", checkModelText)
         ->type_name("A,B,...");
     addText(*action, "--outputs", o->outputs,
             "16-bit output registers, comma-separated, named Output_0, Output_1, ...",
@@ -444,6 +454,9 @@ void addWriteImportAction(CLI::App& edit, CommandTable& table, const FilePtr& fi
                   if (o->name.empty()) {
                       return refuse(io, "a write import needs a name");
                   }
+                  if (refusedOutsideCp1252(io, o->name)) {
+                      return false;
+                  }
                   (void)addNewWriteImport(*g, utf8ToCp1252(o->name), *o->type == 1);
                   return true;
               }));
@@ -465,6 +478,9 @@ void addRenameAction(CLI::App& edit, CommandTable& table, const FilePtr& file)
     table.add(action, editing(file, [o](CliProject& p, CommandIo io) {
                   Node* node = p.node(o->node);
                   if (node == nullptr) {
+                      return false;
+                  }
+                  if (refusedOutsideCp1252(io, o->name)) {
                       return false;
                   }
                   const std::string name = utf8ToCp1252(o->name);

@@ -34,6 +34,9 @@ struct NewOptions {
 // Characters the wizard never lets end a project name; a file name cannot hold them.
 std::string checkProjectName(const std::string& name)
 {
+    if (std::string outside = checkModelText(name); !outside.empty()) {
+        return outside;
+    }
     return !name.empty() && name.find_first_of("\"*/:<>?\\|") == std::string::npos
                ? std::string()
                : "must be a non-empty file name without \" * / : < > ? \\ |";
@@ -41,6 +44,9 @@ std::string checkProjectName(const std::string& name)
 
 std::string checkNodeName(const std::string& name)
 {
+    if (std::string outside = checkModelText(name); !outside.empty()) {
+        return outside;
+    }
     return isValidNodeName(utf8ToCp1252(name))
                ? std::string()
                : "must be a name of 1 to 63 characters without spaces or \\|&;<>()$`\"'*?[#~=%:/.";

@@ -7,6 +7,7 @@ namespace quillan::controls {
 GatewayEdit::GatewayEdit(QWidget* parent) : QLineEdit(parent)
 {
     setValidator(new NodeNameValidator(this));
+    explainRefusals(*this);
 }
 
 } // namespace quillan::controls

@@ -5,7 +5,7 @@
 namespace quillan::controls {
 
 // A one-line box for node names: it takes no spaces, control characters or shell-special
-// characters, and no 64th character.
+// characters, no character outside Windows-1252 (saying why), and no 64th character.
 class GatewayEdit final : public QLineEdit {
     Q_OBJECT
 public:

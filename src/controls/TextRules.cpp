@@ -1,7 +1,10 @@
 #include "controls/TextRules.h"
 
 #include "model/NodeName.h"
+#include "model/Text.h"
 
+#include <QLineEdit>
+#include <QToolTip>
 #include <string_view>
 
 namespace quillan::controls {
@@ -25,7 +28,24 @@ QValidator::State SpinTextValidator::validate(QString& input, int& /*pos*/) cons
     return Acceptable;
 }
 
-QValidator::State NodeNameValidator::validate(QString& input, int& /*pos*/) const
+QValidator::State ModelTextValidator::validate(QString& input, int& /*pos*/) const
+{
+    m_refused.reset();
+    for (const char32_t c : input.toUcs4()) {
+        if (!cp1252Code(c)) {
+            m_refused = c;
+            return Invalid;
+        }
+    }
+    return validateCp1252(input);
+}
+
+QValidator::State ModelTextValidator::validateCp1252(const QString& /*input*/) const
+{
+    return Acceptable;
+}
+
+QValidator::State NodeNameValidator::validateCp1252(const QString& input) const
 {
     if (static_cast<std::size_t>(input.size()) > kMaxNodeNameLength) {
         return Invalid;
@@ -36,6 +56,25 @@ QValidator::State NodeNameValidator::validate(QString& input, int& /*pos*/) cons
         }
     }
     return Acceptable;
+}
+
+void explainRefusals(QLineEdit& box)
+{
+    QObject::connect(&box, &QLineEdit::inputRejected, &box, [&box] {
+        const auto* rule = dynamic_cast<const ModelTextValidator*>(box.validator());
+        if (rule == nullptr || !rule->refusedCharacter()) {
+            return;
+        }
+        const QString why =
+            QString::fromStdString(outsideCp1252Message(*rule->refusedCharacter())) + ".";
+        QToolTip::showText(box.mapToGlobal(QPoint(0, box.height())), why, &box);
+    });
+}
+
+void guardModelText(QLineEdit& box)
+{
+    box.setValidator(new ModelTextValidator(&box));
+    explainRefusals(box);
 }
 
 QValidator::State DigitsValidator::validate(QString& input, int& /*pos*/) const

@@ -1,9 +1,11 @@
 #include "dialogs/NewSiteDlg.h"
 
 #include "controls/ClampSpinBox.h"
+#include "controls/TextRules.h"
 #include "dialogs/TabChain.h"
 #include "document/TarnDoc.h"
 #include "model/Site.h"
+#include "model/Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,7 +23,8 @@ NewSiteDlg::NewSiteDlg(const Site& site, bool editing, QWidget* parent)
 {
     setWindowTitle("New Site");
 
-    m_name = new QLineEdit(QString::fromStdString(site.getSiteName()), this);
+    m_name = new QLineEdit(QString::fromStdString(cp1252ToUtf8(site.getSiteName())), this);
+    controls::guardModelText(*m_name);
     m_name->setMinimumWidth(220);
     m_frequency = new QComboBox(this);
     // The two spaces in "2.4  GHz" are the list's own text.
@@ -116,7 +119,7 @@ void NewSiteDlg::accept()
     m_group->interpretText();
 
     site_rules::SiteDialogFields fields;
-    fields.name = m_name->text().toStdString();
+    fields.name = utf8ToCp1252(m_name->text().toStdString());
     fields.band = m_frequency->currentIndex();
     fields.channel = static_cast<uint16_t>(m_channel->value());
     fields.group = static_cast<uint16_t>(m_group->value());

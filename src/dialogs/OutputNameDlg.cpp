@@ -1,5 +1,6 @@
 #include "dialogs/OutputNameDlg.h"
 
+#include "controls/TextRules.h"
 #include "model/Text.h"
 
 #include <QDialogButtonBox>
@@ -16,6 +17,7 @@ OutputNameDlg::OutputNameDlg(const std::string& name, QWidget* parent)
 {
     setWindowTitle("Edit Point Name");
     m_box = new QLineEdit(QString::fromStdString(cp1252ToUtf8(name)), this);
+    controls::guardModelText(*m_box);
     m_box->setMinimumWidth(220);
     m_box->selectAll();
 

@@ -1,5 +1,6 @@
 #include "dialogs/WizProjectPage.h"
 
+#include "controls/TextRules.h"
 #include "dialogs/WizardSummary.h"
 #include "model/Text.h"
 #include "settings/ProjectSettings.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QValidator>
 
 namespace quillan::dialogs {
 
@@ -23,20 +23,21 @@ namespace {
 // name becomes the project file's name.
 const QString kBadLastCharacters = QStringLiteral("\"*/:<>?\\|");
 
-// The project file keeps its name in the 8-bit character set: a character outside it would
-// come back as '?', naming a file other than the one on disk.
-class ProjectNameValidator final : public QValidator {
+// The project file keeps its name in the 8-bit character set (the base class's rule): a
+// character outside it would come back as '?', naming a file other than the one on disk.
+class ProjectNameValidator final : public controls::ModelTextValidator {
 public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& /*pos*/) const override
+    using ModelTextValidator::ModelTextValidator;
+
+protected:
+    [[nodiscard]] State validateCp1252(const QString& input) const override
     {
         for (const QChar c : input) {
-            if (c.unicode() < 0x20 || c.isSurrogate()) {
+            if (c.unicode() < 0x20) {
                 return Invalid;
             }
         }
-        const std::string utf8 = input.toStdString();
-        return cp1252ToUtf8(utf8ToCp1252(utf8)) == utf8 ? Acceptable : Invalid;
+        return Acceptable;
     }
 };
 
@@ -47,6 +48,7 @@ WizProjectPage::WizProjectPage(ProjectSettings& settings, QWidget* parent)
 {
     m_name = new QLineEdit(this);
     m_name->setValidator(new ProjectNameValidator(m_name));
+    controls::explainRefusals(*m_name);
     m_name->setMinimumWidth(300);
     m_folder = new QLineEdit(this);
     m_folder->setReadOnly(true);

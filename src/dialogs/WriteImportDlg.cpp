@@ -1,5 +1,6 @@
 #include "dialogs/WriteImportDlg.h"
 
+#include "controls/TextRules.h"
 #include "model/Text.h"
 #include "settings/ProjectSettings.h"
 
@@ -41,6 +42,7 @@ WriteImportDlg::WriteImportDlg(ProjectSettings& settings, const std::string& nam
 void WriteImportDlg::build()
 {
     m_name = new QLineEdit(this);
+    controls::guardModelText(*m_name);
     m_name->setMinimumWidth(200);
     m_integer = new QRadioButton("&Integer", this);
     m_float = new QRadioButton("&Float", this);

@@ -339,8 +339,11 @@ std::string TarnDoc::newProject(const NewProjectValues& values)
     site.setBand(values.band);
     site.setSiteChannel(values.channel);
     site.setFirstGroup(values.group);
-    // The site's gateways take groups from the chosen one on.
-    site.setNextGroup(values.group);
+    // A new site's next group is 1, so with group 0 or 1 chosen the primary gateway takes
+    // group 1, as in the projects of earlier tools, and a rebuilt project keeps its radio
+    // address. From group 2 on that would put the gateway below its site's first group: there
+    // the gateways start at the chosen group.
+    site.setNextGroup(std::max<uint16_t>(site.getNextGroup(), values.group));
 
     auto root = std::make_unique<FileNode>(values.name, toModelText(folder), site);
     m_root = root.get();

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace quillan {
@@ -53,18 +54,47 @@ char32_t cp1252ToCodePoint(unsigned char c)
 
 char codePointToCp1252(char32_t cp)
 {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+    if (const auto code = cp1252Code(cp)) {
+        return static_cast<char>(*code);
+    }
+    // The C1 controls of the unassigned bytes are what cp1252ToUtf8 made of them.
+    if (cp >= 0x80 && cp < 0xA0 && kHighTable[cp - 0x80] == 0) {
         return static_cast<char>(cp);
     }
-    for (size_t i = 0; i < kHighTable.size(); ++i) {
-        if (kHighTable[i] != 0 && kHighTable[i] == cp) {
-            return static_cast<char>(0x80 + i);
-        }
-        if (kHighTable[i] == 0 && cp == 0x80 + i) {
-            return static_cast<char>(cp);
-        }
-    }
     return '?';
+}
+
+// The code point of the UTF-8 sequence at text[at] and its length; none for a broken
+// sequence, whose length is then 1.
+std::optional<char32_t> decodeUtf8(std::string_view text, size_t at, size_t& length)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    char32_t cp = 0;
+    length = 0;
+    if (lead < 0x80) {
+        length = 1;
+        cp = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+    }
+    bool valid = length != 0 && at + length <= text.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        valid = (next & 0xC0) == 0x80;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!valid) {
+        length = 1;
+        return std::nullopt;
+    }
+    return cp;
 }
 
 void appendUtf8(std::string& out, char32_t cp)
@@ -102,37 +132,10 @@ std::string utf8ToCp1252(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = 0;
-        char32_t cp = 0;
-        if (lead < 0x80) {
-            length = 1;
-            cp = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            cp = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            cp = lead & 0x07;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        out += codePointToCp1252(cp);
-        i += length;
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); i += length) {
+        const auto cp = decodeUtf8(text, i, length);
+        out += cp ? codePointToCp1252(*cp) : '?';
     }
     return out;
 }
@@ -151,6 +154,47 @@ std::string utf16ToCp1252(std::u16string_view text)
         out += codePointToCp1252(cp);
     }
     return out;
+}
+
+std::optional<unsigned char> cp1252Code(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<unsigned char>(c);
+    }
+    for (size_t i = 0; i < kHighTable.size(); ++i) {
+        if (kHighTable[i] != 0 && kHighTable[i] == c) {
+            return static_cast<unsigned char>(0x80 + i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<char32_t> firstCharacterOutsideCp1252(std::string_view utf8)
+{
+    size_t length = 0;
+    for (size_t i = 0; i < utf8.size(); i += length) {
+        const auto cp = decodeUtf8(utf8, i, length);
+        if (!cp) {
+            return U'\uFFFD';
+        }
+        if (!cp1252Code(*cp)) {
+            return *cp;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string outsideCp1252Message(char32_t c)
+{
+    std::string shown;
+    // A control character is named by its number only.
+    if (c >= 0xA0 || (c > 0x20 && c < 0x7F)) {
+        appendUtf8(shown, c);
+        shown = "'" + shown + "' ";
+    }
+    return strprintf("%s(U+%04X) cannot be stored: project files hold only Windows-1252 "
+                     "characters",
+                     shown.c_str(), static_cast<unsigned>(c));
 }
 
 } // namespace quillan

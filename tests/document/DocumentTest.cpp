@@ -281,3 +281,45 @@ TEST_F(DocumentTest, ConfirmSaveBeforeStore)
     EXPECT_TRUE(doc.confirmSaveBeforeStore());
     EXPECT_FALSE(doc.isModified());
 }
+
+// The new site's next group is 1: chosen groups 0 and 1 give the primary gateway group 1, as
+// older project files have it; from group 2 on it takes the chosen group. Address words worked
+// by hand: group in bits 6-15, node 0. Opening a file applies the site again, which puts a
+// gateway at its site's first group + its number - 1: group 0 for the primary gateway of a
+// site whose first group is 0, as the older tools do on opening such a file.
+TEST_F(DocumentTest, NewProjectGivesThePrimaryGatewayItsGroup)
+{
+    struct Case {
+        uint16_t chosen;
+        uint16_t address;   // as made, and as saved
+        uint16_t nextGroup; // after the primary gateway
+        uint16_t reopened;  // once the file is opened and its site applied
+    };
+    const Case cases[] = {{0, 0x0040, 2, 0x0000},
+                          {1, 0x0040, 2, 0x0040},
+                          {2, 0x0080, 3, 0x0080},
+                          {999, 0xF9C0, 1000, 0xF9C0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        TarnDoc doc(m_sink, m_prompts);
+        NewProjectValues values;
+        values.name = "Group";
+        values.folder = m_dir.string();
+        values.group = c.chosen;
+        values.gateway = NewGatewayValues{};
+        ASSERT_TRUE(doc.createProject(values));
+        ASSERT_EQ(doc.nodes().size(), 2u);
+        EXPECT_EQ(doc.nodes()[1]->getAddress(), c.address);
+        EXPECT_EQ(doc.root()->activeSite()->getFirstGroup(), c.chosen);
+        EXPECT_EQ(doc.root()->activeSite()->getNextGroup(), c.nextGroup);
+
+        TarnDoc saved(m_sink, m_prompts);
+        ASSERT_TRUE(saved.openDocument((m_dir / "Group.zavproj").string()));
+        ASSERT_EQ(saved.nodes().size(), 2u);
+        EXPECT_EQ(saved.nodes()[1]->getAddress(), c.address);
+        EXPECT_EQ(saved.nodes()[1]->getGroupAddress(), c.address);
+        EXPECT_EQ(saved.root()->activeSite()->getNextGroup(), c.nextGroup);
+        saved.linkAfterLoad();
+        EXPECT_EQ(saved.nodes()[1]->getAddress(), c.reopened);
+    }
+}

@@ -325,10 +325,13 @@ private Q_SLOTS:
                                                         << ""
                                                         << "G-1_x!@]{}+"
                                                         << "G-1_x!@]{}+";
-        QTest::newRow("name: non-ASCII refused") << "name"
-                                                 << ""
-                                                 << "T\u00e9"
-                                                 << "T";
+        QTest::newRow("name: Windows-1252 characters from 128 pass")
+            << "name"
+            << "" << QString::fromUtf8("S\u00fcd\u00b0\u20ac\u00ff")
+            << QString::fromUtf8("S\u00fcd\u00b0\u20ac\u00ff");
+        QTest::newRow("name: characters outside Windows-1252 refused")
+            << "name"
+            << "" << QString::fromUtf8("T\u03a9\u2713\u0081") << "T";
         QTest::newRow("name: Backspace in an old name that breaks the rule") << "name"
                                                                              << "old name"
                                                                              << "\b\b"

@@ -311,6 +311,46 @@ private Q_SLOTS:
         QCOMPARE(gateway->port(2)->slaveId(), uint16_t(slaveId));
     }
 
+    // The group typed on step 2 and the radio address words (group in bits 6-15, node in bits
+    // 0-5) of the primary gateway. Saved: the new site's next group is 1, so groups 0 and 1
+    // both give group 1; from 2 on the gateway takes the chosen group. Shown: the window links
+    // the new document as an opened one, applying the site (first group + gateway number - 1).
+    void thePrimaryGatewayTakesTheSitesNextGroup_data()
+    {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("saved");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("group 0") << 0 << 0x0040 << 0x0000;
+        QTest::newRow("group 1") << 1 << 0x0040 << 0x0040;
+        QTest::newRow("group 2") << 2 << 0x0080 << 0x0080;
+    }
+    void thePrimaryGatewayTakesTheSitesNextGroup()
+    {
+        QFETCH(int, group);
+        QFETCH(int, saved);
+        QFETCH(int, shown);
+        TempDir dir;
+        ShellFixture f;
+        f.app.settings().setWizardDefaultLoc(dir.path().string());
+        runNew(f, [&](WizNewProjectSheet& sheet) {
+            QTest::keyClicks(&sheet.projectPage().nameBox(), "Grouped");
+            sheet.nextButton().click();
+            fillSite(sheet.sitePage(), QString("group=%1").arg(group));
+            sheet.nextButton().click();
+            sheet.finishButton().click();
+            sheet.finishButton().click();
+        });
+        QCOMPARE(f.app.document().nodes().size(), size_t(2));
+        QCOMPARE(int(f.app.document().nodes()[1]->getAddress()), shown);
+        NullNotificationSink sink;
+        NullPrompts prompts;
+        TarnDoc file(sink, prompts);
+        QVERIFY(file.openDocument(dir.file("Grouped.zavproj")));
+        QCOMPARE(file.nodes().size(), size_t(2));
+        QCOMPARE(int(file.nodes()[1]->getAddress()), saved);
+        QCOMPARE(int(file.root()->activeSite()->getFirstGroup()), group);
+    }
+
     void theConfirmationTextIsExactAndConfirmReplacesTheFile()
     {
         TempDir dir;

@@ -1,6 +1,8 @@
 #include "gateway/ui/IOBusPage.h"
 
+#include "controls/ModelTextDelegate.h"
 #include "gateway/ZAVGateway.h"
+#include "gateway/ui/PointNameMenu.h"
 #include "gateway/ui/ZAVModuleDlg.h"
 #include "model/Text.h"
 #include "model/ZAVModule.h"
@@ -101,6 +103,7 @@ IOBusPage::IOBusPage(ZAVGateway& gateway, ProjectSettings& settings, QWidget* pa
     m_pointList = makeList(m_points, {{77, "DOUT4_ST"}, {105, "Volts * 1000 [10,000]"}},
                            QAbstractItemView::ExtendedSelection, this);
     m_pointList->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    m_pointList->setItemDelegate(new controls::ModelTextDelegate(m_pointList));
     m_pointList->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pointList->setEnabled(false);
 
@@ -271,7 +274,11 @@ void IOBusPage::editPointName()
 
 void IOBusPage::pasteTags()
 {
-    const std::string text = utf8ToCp1252(QGuiApplication::clipboard()->text().toStdString());
+    const QString clipboard = QGuiApplication::clipboard()->text();
+    if (refusedTagText(*this, clipboard)) {
+        return;
+    }
+    const std::string text = utf8ToCp1252(clipboard.toStdString());
     if (text.size() >= kMaxPasteBytes) {
         QMessageBox::warning(this, "Paste Tag(s)",
                              "The clipboard holds too much text to paste as tag names.\n"

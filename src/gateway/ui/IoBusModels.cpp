@@ -98,10 +98,11 @@ const IoPointListModel::Row* IoPointListModel::rowAt(int row) const
 bool IoPointListModel::renamePoint(int row, const QString& name)
 {
     const Row* r = rowAt(row);
-    if (r == nullptr || name.isEmpty()) {
+    const std::string utf8 = name.toStdString();
+    if (r == nullptr || name.isEmpty() || firstCharacterOutsideCp1252(utf8)) {
         return false;
     }
-    const std::string text = utf8ToCp1252(name.toStdString());
+    const std::string text = utf8ToCp1252(utf8);
     if (r->input != nullptr) {
         r->input->pointName = text;
     } else {

@@ -56,7 +56,8 @@ public:
     void showModule(ZAVModule* module);
     [[nodiscard]] ZAVModule* module() const { return m_module; }
     [[nodiscard]] const Row* rowAt(int row) const;
-    // The point of the row takes the name (UTF-8); false for an empty name or no such row.
+    // The point of the row takes the name; false for an empty name, one that Windows-1252
+    // cannot hold, or no such row.
     bool renamePoint(int row, const QString& name);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;

@@ -42,9 +42,22 @@ std::vector<std::string> pastedTagNames(const QString& clipboardText)
     return names;
 }
 
+bool refusedTagText(QWidget& parent, const QString& clipboardText)
+{
+    const auto outside = firstCharacterOutsideCp1252(clipboardText.toStdString());
+    if (outside) {
+        QMessageBox::warning(&parent, "Paste Tag(s)",
+                             QString::fromStdString(outsideCp1252Message(*outside)) + ".");
+    }
+    return outside.has_value();
+}
+
 std::vector<std::string> clipboardTagNames(QWidget& parent)
 {
     const QString clipboard = QApplication::clipboard()->text();
+    if (refusedTagText(parent, clipboard)) {
+        return {};
+    }
     if (clipboardBytes(clipboard).size() > static_cast<size_t>(kMaxPastedTagBytes)) {
         QMessageBox::warning(&parent, "Paste Tag(s)",
                              QString("The clipboard holds too much text to paste as names: at "

@@ -17,8 +17,12 @@ inline constexpr int kMaxPastedTagBytes = 1023;
 // pieces dropped. None when the text is longer than kMaxPastedTagBytes.
 [[nodiscard]] std::vector<std::string> pastedTagNames(const QString& clipboardText);
 
+// True, after saying why, when a clipboard text holds a character that names in the project
+// file cannot: then nothing of it is pasted.
+[[nodiscard]] bool refusedTagText(QWidget& parent, const QString& clipboardText);
+
 // The names on the clipboard for "Paste Tag(s)"; none, after saying why, when the text is too
-// long to take.
+// long to take or holds a character outside Windows-1252.
 [[nodiscard]] std::vector<std::string> clipboardTagNames(QWidget& parent);
 
 // The point lists' popup: "Edit Name", separator, "Paste Tag(s)", the paste while the clipboard
