@@ -10,7 +10,7 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Rel
     -DQUILLAN_TSAN=ON -DQUILLAN_BENCH=OFF >/dev/null
 
 tests=(tests/device/device_tests tests/platform/platform_tests tests/sim/sim_tests
-    tests/sim/sim_process_tests tests/sim/sim_wiring_tests)
+    tests/sim/sim_process_tests tests/sim/sim_wiring_tests tests/sim/sim_line_rate_tests)
 # Gateway operations, one of them run on a worker and stopped from the test's thread.
 tests+=(tests/device/device_operation_tests)
 # The log file syncs to disk on a thread of its own.
