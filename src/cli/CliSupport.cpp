@@ -38,7 +38,8 @@ struct Choice {
 // after what they do to the key.
 std::vector<Choice> choicesFor(const std::string& caption, MessageButtons buttons)
 {
-    if (caption == "Site Security Mismatch" && buttons == MessageButtons::yesNoCancel) {
+    if (caption == "Site Security Mismatch" && (buttons == MessageButtons::yesNoCancel ||
+                                                buttons == MessageButtons::yesNoCancelDefaultNo)) {
         return {{'u', "update key", MessageAnswer::yes},
                 {'i', "ignore key", MessageAnswer::no},
                 {'c', "cancel", MessageAnswer::cancel}};
@@ -49,8 +50,10 @@ std::vector<Choice> choicesFor(const std::string& caption, MessageButtons button
     case MessageButtons::okCancel:
         return {{'o', "ok", MessageAnswer::ok}, {'c', "cancel", MessageAnswer::cancel}};
     case MessageButtons::yesNo:
+    case MessageButtons::yesNoDefaultNo:
         return {{'y', "yes", MessageAnswer::yes}, {'n', "no", MessageAnswer::no}};
     case MessageButtons::yesNoCancel:
+    case MessageButtons::yesNoCancelDefaultNo:
         break;
     }
     return {{'y', "yes", MessageAnswer::yes},

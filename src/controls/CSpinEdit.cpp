@@ -259,6 +259,12 @@ void CSpinEdit::closeEditor()
         return;
     }
     m_editing = false;
+    // The text shows the value rounded to the field's decimals: read back untouched, it would
+    // round the stored value.
+    if (!m_editor->isChanged()) {
+        showValue();
+        return;
+    }
     double typed = leadingNumber(m_editor->text().toStdString());
     // The value keeps the digits the field shows, so what is seen is what is stored.
     if (m_settings.mode != integerMode) {

@@ -93,7 +93,7 @@ protected:
 
 private:
     void openEditor();
-    // Takes the typed value, clamped into the range.
+    // Takes the typed value, clamped into the range; an unchanged text keeps the value as it is.
     void closeEditor();
     // Closes the editor without taking what was typed.
     void cancelEditor();

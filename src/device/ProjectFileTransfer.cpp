@@ -84,9 +84,8 @@ int storeProjectFile(GatewayLink& link, std::span<const uint8_t> packed)
     if (!stored) {
         return storeFailed(link, 65);
     }
-    if (*stored != 0 &&
-        link.prompts().ask(MessageIcon::question, OVERWRITE_CAPTION, OVERWRITE_TEXT,
-                           MessageButtons::yesNo) != MessageAnswer::yes) {
+    if (*stored != 0 && link.prompts().ask(MessageIcon::question, OVERWRITE_CAPTION, OVERWRITE_TEXT,
+                                           MessageButtons::yesNoDefaultNo) != MessageAnswer::yes) {
         return storeFailed(link, 65);
     }
     link.progress(MSG_FILE_PROGRESS);

@@ -58,7 +58,7 @@ StepEnd checkRadioBand(GatewayLink& link, uint16_t siteBand)
     }
     const MessageAnswer answer =
         link.prompts().ask(MessageIcon::question, RADIO_QUESTION_CAPTION,
-                           radioBandQuestion(device, site), MessageButtons::yesNoCancel);
+                           radioBandQuestion(device, site), MessageButtons::yesNoCancelDefaultNo);
     if (answer == MessageAnswer::yes) {
         return std::nullopt;
     }
@@ -79,7 +79,7 @@ StepEnd settleSiteSecurity(GatewayLink& link, const SiteSettings& site)
     // A device without a key takes the site's without a question.
     if (!(site.securityEnabled && deviceKey == 0)) {
         switch (link.prompts().ask(MessageIcon::question, SITE_SECURITY_CAPTION, SITE_SECURITY_TEXT,
-                                   MessageButtons::yesNoCancel)) {
+                                   MessageButtons::yesNoCancelDefaultNo)) {
         case MessageAnswer::yes:
             break;
         case MessageAnswer::no:

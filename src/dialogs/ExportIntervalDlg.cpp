@@ -18,6 +18,7 @@ ExportIntervalDlg::ExportIntervalDlg(uint32_t seconds, QWidget* parent) : QDialo
     m_picker->setTime(QTime(static_cast<int>(shown / 3600), static_cast<int>(shown % 3600 / 60),
                             static_cast<int>(shown % 60)));
     m_picker->setMinimumWidth(120);
+    connect(m_picker, &QTimeEdit::timeChanged, this, [this] { m_edited = true; });
 
     auto* form = new QFormLayout;
     form->addRow("Interval:", m_picker);

@@ -16,11 +16,14 @@ public:
 
     // In seconds.
     [[nodiscard]] uint32_t interval() const;
+    // Whether the user changed the picker.
+    [[nodiscard]] bool isEdited() const { return m_edited; }
 
     [[nodiscard]] QTimeEdit& picker() const { return *m_picker; }
 
 private:
     QTimeEdit* m_picker = nullptr;
+    bool m_edited = false;
 };
 
 } // namespace quillan::dialogs

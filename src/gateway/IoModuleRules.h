@@ -19,6 +19,8 @@ struct IoModuleChoices {
     uint8_t output2Units = 0;
     uint8_t groups = groupInputs;
     uint32_t mapOptions = 0; // bit 0 integer table, bit 1 floating-point table
+
+    bool operator==(const IoModuleChoices&) const = default;
 };
 
 // The Modbus details the dialog's OK fills from the choices.

@@ -5,7 +5,16 @@
 namespace quillan {
 
 enum class MessageIcon { information, warning, error, question };
-enum class MessageButtons { ok, okCancel, yesNo, yesNoCancel };
+// The buttons of a question. The first is the default (Enter) button, except in the DefaultNo
+// forms, which a question uses whose Yes destroys something.
+enum class MessageButtons {
+    ok,
+    okCancel,
+    yesNo,
+    yesNoCancel,
+    yesNoDefaultNo,
+    yesNoCancelDefaultNo
+};
 enum class MessageAnswer { ok, cancel, yes, no };
 
 // The answer given when nobody can answer: Cancel when offered, else No; OK alone is OK.
@@ -15,9 +24,11 @@ enum class MessageAnswer { ok, cancel, yes, no };
     case MessageButtons::ok:
         return MessageAnswer::ok;
     case MessageButtons::yesNo:
+    case MessageButtons::yesNoDefaultNo:
         return MessageAnswer::no;
     case MessageButtons::okCancel:
     case MessageButtons::yesNoCancel:
+    case MessageButtons::yesNoCancelDefaultNo:
         break;
     }
     return MessageAnswer::cancel;

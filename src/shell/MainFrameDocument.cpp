@@ -75,7 +75,7 @@ bool MainFrame::createDocument(const NewProjectValues& values, ExistingFile exis
             toModel(QDir::toNativeSeparators(path)) +
             " already exists.\nDo you want to replace it with the new project?";
         if (m_app.prompts().ask(MessageIcon::warning, "New Project", question,
-                                MessageButtons::yesNo) != MessageAnswer::yes) {
+                                MessageButtons::yesNoDefaultNo) != MessageAnswer::yes) {
             return false;
         }
     }

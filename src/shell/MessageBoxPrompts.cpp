@@ -50,6 +50,7 @@ MessageAnswer MessageBoxPrompts::ask(MessageIcon icon, const std::string& captio
         return m_standIn->ask(icon, caption, text, buttons);
     }
     QMessageBox::StandardButtons shown = QMessageBox::Ok;
+    bool defaultNo = false;
     switch (buttons) {
     case MessageButtons::ok:
         shown = QMessageBox::Ok;
@@ -63,8 +64,19 @@ MessageAnswer MessageBoxPrompts::ask(MessageIcon icon, const std::string& captio
     case MessageButtons::yesNoCancel:
         shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
+    case MessageButtons::yesNoDefaultNo:
+        shown = QMessageBox::Yes | QMessageBox::No;
+        defaultNo = true;
+        break;
+    case MessageButtons::yesNoCancelDefaultNo:
+        shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        defaultNo = true;
+        break;
     }
     QMessageBox box(boxIcon(icon), fromModel(caption), fromModel(text), shown, m_parent);
+    if (defaultNo) {
+        box.setDefaultButton(QMessageBox::No);
+    }
     if (caption == device::SITE_SECURITY_CAPTION) {
         // The one question whose answers say what they do, on top: it stops an update that
         // is holding the port.

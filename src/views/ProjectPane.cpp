@@ -506,7 +506,7 @@ void ProjectPane::deleteSelected()
     }
     const MessageAnswer answer =
         m_app.prompts().ask(MessageIcon::warning, strprintf("Delete %s", node->getName().c_str()),
-                            kDeleteText, MessageButtons::yesNoCancel);
+                            kDeleteText, MessageButtons::yesNoCancelDefaultNo);
     if (answer != MessageAnswer::yes) {
         return;
     }

@@ -326,8 +326,11 @@ void TarnView::editInterval(Tab tab)
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    for (Export* entry : entries) {
-        entry->interval = dialog.interval();
+    // The dialog shows the first entry's interval only: unless the user changed it, the others
+    // keep theirs, and the first takes what was shown.
+    const size_t changed = dialog.isEdited() ? entries.size() : 1;
+    for (size_t i = 0; i < changed; ++i) {
+        entries[i]->interval = dialog.interval();
     }
     m_app.document().setModified();
     if (tab == exportsTab) {

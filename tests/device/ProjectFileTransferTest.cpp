@@ -150,6 +150,7 @@ TEST_P(StoreProjectFileTest, EndsWithItsLineAndTheLinkGivenBack)
         EXPECT_EQ(bench.prompts.questions[0].caption, "Overwrite project file?");
         EXPECT_EQ(bench.prompts.questions[0].text, "A project file is already stored on this "
                                                    "device.  Would you like to overwrite it?");
+        EXPECT_EQ(bench.prompts.questions[0].buttons, MessageButtons::yesNoDefaultNo);
     } else {
         EXPECT_TRUE(bench.prompts.questions.empty());
     }

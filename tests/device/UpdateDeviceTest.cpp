@@ -246,6 +246,8 @@ TEST_P(UpdateDeviceTest, EndsWithItsResultAndTheLinkGivenBack)
     std::vector<Question> asked;
     for (const auto& q : bench.prompts.questions) {
         asked.push_back({q.caption, q.text});
+        // Yes reprograms the device's radio or key: Enter must not.
+        EXPECT_EQ(q.buttons, MessageButtons::yesNoCancelDefaultNo) << q.caption;
     }
     EXPECT_EQ(asked, c.questions);
     // One window from start to end.

@@ -155,7 +155,7 @@ TEST_F(PromptRelayTest, AWorkerGetsTheAnswerGivenOnTheOwnerThread)
     auto worker = std::async(std::launch::async, [&] {
         relay.message(MessageIcon::information, "Flash", "Flash complete...");
         answer.set_value(relay.ask(MessageIcon::question, "Update Device", "Reconfigure the radio?",
-                                   MessageButtons::yesNo));
+                                   MessageButtons::yesNoCancelDefaultNo));
     });
     auto asked = answer.get_future();
     ASSERT_TRUE(processEventsUntil(
@@ -166,6 +166,8 @@ TEST_F(PromptRelayTest, AWorkerGetsTheAnswerGivenOnTheOwnerThread)
     EXPECT_EQ(dialogs.messages[0].text, "Flash complete...");
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0].text, "Reconfigure the radio?");
+    // The dialog on the owner thread takes No as its default too.
+    EXPECT_EQ(dialogs.questions[0].buttons, MessageButtons::yesNoCancelDefaultNo);
 }
 
 struct SafeAnswerCase {
@@ -201,6 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SafeAnswerCase{MessageButtons::ok, MessageAnswer::ok},
                     SafeAnswerCase{MessageButtons::okCancel, MessageAnswer::cancel},
                     SafeAnswerCase{MessageButtons::yesNo, MessageAnswer::no},
-                    SafeAnswerCase{MessageButtons::yesNoCancel, MessageAnswer::cancel}));
+                    SafeAnswerCase{MessageButtons::yesNoCancel, MessageAnswer::cancel},
+                    SafeAnswerCase{MessageButtons::yesNoDefaultNo, MessageAnswer::no},
+                    SafeAnswerCase{MessageButtons::yesNoCancelDefaultNo, MessageAnswer::cancel}));
 
 } // namespace

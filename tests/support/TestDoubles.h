@@ -74,16 +74,17 @@ public:
         MessageIcon icon;
         std::string caption;
         std::string text;
+        MessageButtons buttons; // OK for a message
     };
 
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override
     {
-        messages.push_back({icon, caption, text});
+        messages.push_back({icon, caption, text, MessageButtons::ok});
     }
     MessageAnswer ask(MessageIcon icon, const std::string& caption, const std::string& text,
-                      MessageButtons) override
+                      MessageButtons buttons) override
     {
-        questions.push_back({icon, caption, text});
+        questions.push_back({icon, caption, text, buttons});
         if (answers.empty()) {
             return MessageAnswer::cancel;
         }

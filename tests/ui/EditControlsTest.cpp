@@ -135,6 +135,12 @@ private Q_SLOTS:
             << offset << 3 << "type=12.5 tab" << 12.5 << "12.5" << 1;
         QTest::newRow("a value typed finer than shown keeps the shown digits")
             << offset << 3 << "type=12.34 enter" << 12.3 << "12.3" << 1;
+        // The editor opens on the rounded text; left untouched it must not store that text.
+        QTest::newRow("focus left without typing keeps a finer value")
+            << floatRange(0.25, -1000000, 1000000, 0.1, 1) << 3 << "tab" << 0.25 << "0.3" << 0;
+        QTest::newRow("enter without typing keeps a finer value")
+            << floatRange(0.009765625, 0, 10000, 0.01, 8) << 3 << "enter" << 0.009765625
+            << "0.00976563" << 0;
         QTest::newRow("escape keeps the old value")
             << floatRange(7.5, 0, 10, 0.5, 1) << 3 << "type=9 esc tab" << 7.5 << "7.5" << 0;
         QTest::newRow("a letter is refused")

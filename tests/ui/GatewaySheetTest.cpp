@@ -169,8 +169,9 @@ private Q_SLOTS:
             << int(band2400) << false << 0 << p24 << 3 << 3 << 21 << 3 << true << 2 << 2;
         QTest::newRow("2.4 GHz, word 6 shows 21, down to 3 stores 0")
             << int(band2400) << false << 6 << p24 << 21 << 3 << 21 << 3 << true << -6 << 0;
-        QTest::newRow("2.4 GHz with AES shows 3, fixed, word kept")
-            << int(band2400) << true << 4 << p24 << 3 << 3 << 21 << 3 << false << 0 << 4;
+        // What is shown is what is kept: AES holds the retries at the fewest.
+        QTest::newRow("2.4 GHz with AES shows 3, fixed, stores 0")
+            << int(band2400) << true << 4 << p24 << 3 << 3 << 21 << 3 << false << 0 << 0;
         QTest::newRow("868 MHz shows the word, up to 16")
             << int(band868) << false << 3 << p868 << 3 << 1 << 16 << 1 << true << 13 << 16;
         QTest::newRow("868 MHz ignores AES")
@@ -328,11 +329,13 @@ private Q_SLOTS:
 
     void configPortModes()
     {
-        // Disabled (0) shows as Debug; the slave properties wait for Modbus Slave.
+        // Disabled (0) is neither mode: shown as Debug it would be written back as Disabled. The
+        // slave properties wait for Modbus Slave.
         ConfigPortPage page(
             record(57600, 8, StopBits::one, Parity::none, PortProtocol::disabled, 1, 0),
             PageMode::edit);
-        QVERIFY(page.debugButton().isChecked());
+        QVERIFY(!page.debugButton().isChecked());
+        QVERIFY(!page.modbusSlaveButton().isChecked());
         QVERIFY(!page.slaveFields().isEnabled());
         QCOMPARE(entries(page.baudList()), (QStringList{"1200", "2400", "4800", "9600", "19200",
                                                         "38400", "57600", "115200"}));
@@ -343,7 +346,12 @@ private Q_SLOTS:
             QVERIFY(!list->isEnabled());
         }
         // Not clicked: the record keeps its protocol.
+        page.apply();
         QCOMPARE(page.record().protocol, PortProtocol::disabled);
+        ConfigPortPage debug(
+            record(57600, 8, StopBits::one, Parity::none, PortProtocol::debug, 1, 0),
+            PageMode::edit);
+        QVERIFY(debug.debugButton().isChecked());
         page.modbusSlaveButton().click();
         QVERIFY(page.slaveFields().isEnabled());
         QCOMPARE(page.record().protocol, PortProtocol::modbusSlave);

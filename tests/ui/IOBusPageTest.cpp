@@ -260,6 +260,11 @@ private Q_SLOTS:
         page.removeButton().click();
         QVERIFY(refused->shown);
         QCOMPARE(page.modules().size(), size_t{16});
+        // Enter takes No.
+        auto entered = enterOnNextBox();
+        page.removeButton().click();
+        QVERIFY(entered->shown);
+        QCOMPARE(page.modules().size(), size_t{16});
 
         auto seen = answerNextBox(QMessageBox::Yes);
         page.removeButton().click();

@@ -302,6 +302,7 @@ private Q_SLOTS:
         values.band = band2400;
         QVERIFY(!f.frame.createDocument(values));
         QCOMPARE(f.prompts.questions.size(), size_t(1));
+        QVERIFY(f.prompts.questions[0].buttons == MessageButtons::yesNoDefaultNo);
         QCOMPARE(fileBytes(dir.file("North.zavproj")), before);
     }
 

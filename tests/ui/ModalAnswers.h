@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -20,14 +21,14 @@ struct SeenBox {
     bool shown = false;
 };
 
-// Clicks the button on the next message box that becomes the active modal widget, and
-// records what the box said.
-inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button)
+// Hands the next message box that becomes the active modal widget to answer, which must close
+// it, and records what the box said.
+template <typename Answer> inline std::shared_ptr<SeenBox> onNextBox(Answer answer)
 {
     auto seen = std::make_shared<SeenBox>();
     auto* timer = new QTimer(qApp);
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, button] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, answer] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible()) {
             return;
@@ -40,10 +41,22 @@ inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button
             seen->buttons << shown->text();
         }
         seen->shown = true;
-        box->button(button)->click();
+        answer(*box);
     });
     timer->start();
     return seen;
+}
+
+// Clicks the button on the next message box.
+inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button)
+{
+    return onNextBox([button](QMessageBox& box) { box.button(button)->click(); });
+}
+
+// Presses Enter on the next message box, as a user who takes its default button does.
+inline std::shared_ptr<SeenBox> enterOnNextBox()
+{
+    return onNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
 }
 
 struct SeenMenu {

@@ -613,6 +613,88 @@ private Q_SLOTS:
         }
     }
 
+    void registerFollowsTheSelectedRow()
+    {
+        Plant f;
+        ModbusModuleSettings settings = f.module.openingSettings();
+        MBOutputPage page(f.module, settings);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QCOMPARE(page.registerBox().value(), 200);
+        const QPoint third = page.list().visualRect(page.list().rows().index(2, 2)).center();
+        QTest::mouseClick(page.list().viewport(), Qt::LeftButton, {}, third);
+        QCOMPARE(page.list().selectedRows(), std::vector<int>{2});
+        QCOMPARE(page.registerBox().value(), 202);
+        // Several rows: the first of them.
+        page.list().selectRows({1, 2});
+        QCOMPARE(page.registerBox().value(), 201);
+    }
+
+    // The register field shows a row's register and the format list offers "int 16" only, so
+    // Update hands the selected rows only what the user entered since the field followed them.
+    void updateHandsTheSelectedRowsOnlyWhatWasEntered_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<int>>("registers");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("nothing entered")
+            << "select=0,2 update" << QList<int>{200, 201, 202} << false;
+        QTest::newRow("a register entered")
+            << "select=0,2 type=500 update" << QList<int>{500, 201, 500} << true;
+        QTest::newRow("entered, then other rows chosen")
+            << "select=1 type=600 select=0,2 update" << QList<int>{200, 201, 202} << false;
+        QTest::newRow("one row, twice")
+            << "select=1 type=600 update update" << QList<int>{200, 600, 202} << true;
+    }
+    void updateHandsTheSelectedRowsOnlyWhatWasEntered()
+    {
+        QFETCH(QString, script);
+        QFETCH(QList<int>, registers);
+        QFETCH(bool, modified);
+        Plant f;
+        // The third output writes a float, which the format list cannot show.
+        f.module.getModuleOutputs()->at(2)->details[5] = 2;
+        const int result = withSheet(f.t.app, f.module, [&](NodePropertySheet& sheet) {
+            MBOutputPage& page = pageOf<MBOutputPage>(sheet);
+            for (const QString& step : script.split(u' ')) {
+                if (step.startsWith("select=")) {
+                    std::vector<int> rows;
+                    for (const QString& row : step.mid(7).split(u',')) {
+                        rows.push_back(row.toInt());
+                    }
+                    page.list().selectRows(rows);
+                } else if (step.startsWith("type=")) {
+                    typeInto(page.registerBox(), step.mid(5));
+                } else if (step == "update") {
+                    page.updateButton().click();
+                }
+            }
+            sheet.cancelButton().click();
+        });
+        QCOMPARE(result, NodePropertySheet::resultCancel);
+        QCOMPARE(outputRegisters(f.module), registers);
+        QCOMPARE(int(f.module.getModuleOutputs()->at(2)->details[5]), 2);
+        QCOMPARE(f.t.doc.isModified(), modified);
+    }
+
+    void addNeverRepeatsANameAfterARemove()
+    {
+        Plant f;
+        withSheet(f.t.app, f.module, [&](NodePropertySheet& sheet) {
+            MBOutputPage& page = pageOf<MBOutputPage>(sheet);
+            page.list().selectRows({0});
+            page.removeButton().click();
+            // Two left, Output_1 and Output_2: the count would name the next Output_2.
+            page.addButton().click();
+            page.addButton().click();
+            QCOMPARE(column(page.list(), 2),
+                     QStringList({"Output_1", "Output_2", "Output_3", "Output_4"}));
+            sheet.okButton().click();
+        });
+        QCOMPARE(outputNames(f.module),
+                 QStringList({"Output_1", "Output_2", "Output_3", "Output_4"}));
+    }
+
     // Update, Edit Name and Paste Tag(s) work on the module's outputs themselves; Add and Remove
     // wait for OK.
     void outputChangesAndTheirFateOnCancel_data()

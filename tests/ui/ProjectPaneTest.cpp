@@ -318,6 +318,8 @@ private Q_SLOTS:
         QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
         QTest::newRow("No") << int(QMessageBox::No) << false;
         QTest::newRow("Cancel") << int(QMessageBox::Cancel) << false;
+        // Enter takes the default button, which must not be the one that deletes.
+        QTest::newRow("Enter") << int(QMessageBox::NoButton) << false;
     }
     void deleteAsksFirst()
     {
@@ -327,7 +329,9 @@ private Q_SLOTS:
         f.app.setNodeClipboard(f.g2);
         f.select(f.g2);
         QVERIFY(f.enabled(Command::nodeDelete));
-        const auto box = test::answerNextBox(QMessageBox::StandardButton(button));
+        const auto box = button == QMessageBox::NoButton
+                             ? test::enterOnNextBox()
+                             : test::answerNextBox(QMessageBox::StandardButton(button));
         QVERIFY(f.pane().runCommand(Command::nodeDelete));
         QVERIFY(box->shown);
         QCOMPARE(box->title, QString("Delete South_GW"));

@@ -42,9 +42,11 @@ ConfigPortPage::ConfigPortPage(const PortRecord& record, PageMode mode, QWidget*
     auto* modeLayout = new QVBoxLayout(modeBox);
     modeLayout->addWidget(m_modbusSlave);
     modeLayout->addWidget(m_debug);
-    // Any protocol other than Modbus Slave is the device's debug output.
+    // A protocol the page does not offer shows neither mode and is kept until one is chosen:
+    // shown as Debug, it would be written back as something else.
     const bool slave = record.protocol == PortProtocol::modbusSlave;
-    (slave ? m_modbusSlave : m_debug)->setChecked(true);
+    m_modbusSlave->setChecked(slave);
+    m_debug->setChecked(record.protocol == PortProtocol::debug);
 
     m_slave = new SlaveFields(m_record, mode, this);
     m_slave->setEnabled(slave);

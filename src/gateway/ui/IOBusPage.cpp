@@ -231,6 +231,8 @@ void IOBusPage::removeModule()
     QMessageBox question(QMessageBox::Warning, "Remove I/O Module",
                          "Are you sure you would like to remove\nthis I/O Module?",
                          QMessageBox::Yes | QMessageBox::No, this);
+    // Enter must not remove a module.
+    question.setDefaultButton(QMessageBox::No);
     if (question.exec() != QMessageBox::Yes) {
         return;
     }

@@ -28,6 +28,8 @@ IoPortPage::IoPortPage(ModbusModuleSettings& settings, const SerialPortDefinitio
     m_slaveIdBox = new controls::ClampSpinBox(this);
     m_slaveIdBox->setRange(1, 247);
     m_slaveIdBox->setValue(m_slaveId);
+    // What the box shows is what OK writes, also for an id out of range in a file.
+    m_slaveId = static_cast<uint8_t>(m_slaveIdBox->value());
     connect(m_slaveIdBox, &QSpinBox::valueChanged, this,
             [this](int value) { m_slaveId = static_cast<uint8_t>(value); });
 

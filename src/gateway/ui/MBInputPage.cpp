@@ -56,6 +56,8 @@ MBInputPage::MBInputPage(ModbusModuleSettings& settings, QWidget* parent)
     m_intervalBox->setDisplayFormat("HH:mm:ss");
     m_intervalBox->setTimeRange(QTime(0, 0, 1), QTime(23, 59, 59));
     m_intervalBox->setTime(timeOfDay(m_interval));
+    // What the fields show is what OK writes, also for values out of range in a file.
+    m_interval = static_cast<uint32_t>(QTime(0, 0).secsTo(m_intervalBox->time()));
 
     m_startBox = new controls::ClampSpinBox(this);
     m_startBox->setRange(0, 65535);
@@ -68,6 +70,7 @@ MBInputPage::MBInputPage(ModbusModuleSettings& settings, QWidget* parent)
     m_countBox->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     m_countBox->setRange(0, m_maximum);
     m_countBox->setValue(std::min(m_count, m_maximum));
+    m_count = m_countBox->value();
 
     m_formatList = new QComboBox(this);
     m_formatList->addItems({"int 16", "float"});

@@ -39,6 +39,12 @@ MBOutputPage::MBOutputPage(MBModule& module, ModbusModuleSettings& settings, QWi
             {{"Register", 55, "R65535"}, {"Type", 90, "Integer (16 bit)"}, {"Name", 200}}, false),
         this);
 
+    connect(m_registerBox, &QSpinBox::valueChanged, this, [this] {
+        if (!m_followingSelection) {
+            m_registerEntered = true;
+        }
+    });
+    connect(m_formatList, &QComboBox::activated, this, [this] { m_formatChosen = true; });
     connect(m_add, &QPushButton::clicked, this, &MBOutputPage::add);
     connect(m_update, &QPushButton::clicked, this, &MBOutputPage::update);
     connect(m_remove, &QPushButton::clicked, this, &MBOutputPage::remove);
@@ -114,12 +120,28 @@ void MBOutputPage::touched(size_t row)
     }
 }
 
+std::string MBOutputPage::newOutputName() const
+{
+    // Numbered by the outputs before it, passing over a name still in use: after a Remove
+    // the count no longer says which numbers are free.
+    for (int number = static_cast<int>(m_outputs.size());; ++number) {
+        std::string name = strprintf("Output_%d", number);
+        const bool taken = std::any_of(m_outputs.begin(), m_outputs.end(), [&](const auto& entry) {
+            const Export* output = entry.added ? entry.added.get() : entry.existing;
+            return output != nullptr && output->exportName == name;
+        });
+        if (!taken) {
+            return name;
+        }
+    }
+}
+
 void MBOutputPage::add()
 {
     m_registerBox->interpretText();
     auto output = makeModbusOutput(m_module, 0, static_cast<uint16_t>(m_registerBox->value()), 1,
                                    formatCode());
-    output->exportName = strprintf("Output_%d", static_cast<int>(m_outputs.size()));
+    output->exportName = newOutputName();
     ModbusModuleSettings::Output entry;
     entry.added = std::move(output);
     m_outputs.push_back(std::move(entry));
@@ -129,11 +151,20 @@ void MBOutputPage::add()
 void MBOutputPage::update()
 {
     m_registerBox->interpretText();
+    // The field shows the first selected row's register, and the fixed format list may not be
+    // the rows' format: only what the user entered is handed to the rows.
+    if (!m_registerEntered && !m_formatChosen) {
+        return;
+    }
     const std::vector<int> rows = m_list->selectedRows();
     for (int row : rows) {
         if (Export* output = outputAt(static_cast<size_t>(row))) {
-            output->setDetailU16(2, static_cast<uint16_t>(m_registerBox->value()));
-            output->details[5] = formatCode();
+            if (m_registerEntered) {
+                output->setDetailU16(2, static_cast<uint16_t>(m_registerBox->value()));
+            }
+            if (m_formatChosen) {
+                output->details[5] = formatCode();
+            }
             touched(static_cast<size_t>(row));
         }
     }
@@ -212,9 +243,16 @@ void MBOutputPage::refill(const std::vector<int>& selected)
 
 void MBOutputPage::selectionChanged()
 {
-    const bool any = m_list->firstSelectedRow() >= 0;
-    m_update->setEnabled(any);
-    m_remove->setEnabled(any);
+    const int first = m_list->firstSelectedRow();
+    m_update->setEnabled(first >= 0);
+    m_remove->setEnabled(first >= 0);
+    if (const Export* output = first >= 0 ? outputAt(static_cast<size_t>(first)) : nullptr) {
+        m_followingSelection = true;
+        m_registerBox->setValue(output->detailU16(2));
+        m_followingSelection = false;
+        m_registerEntered = false;
+        m_formatChosen = false;
+    }
 }
 
 } // namespace quillan::gateway::ui

@@ -18,9 +18,10 @@ class PointListView;
 
 namespace quillan::gateway::ui {
 
-// "Modbus Outputs" of a Modbus module: the registers the gateway writes to the slave. Update,
-// Edit Name and Paste Tag(s) change the module's own outputs at once, so those changes outlast
-// Cancel; Add and Remove wait for OK.
+// "Modbus Outputs" of a Modbus module: the registers the gateway writes to the slave. The
+// "Register:" field follows the first selected row; Update hands the selected rows only what
+// the user entered since. Update, Edit Name and Paste Tag(s) change the module's own outputs at
+// once, so those changes outlast Cancel; Add and Remove wait for OK.
 class MBOutputPage final : public PropertyPage {
     Q_OBJECT
 public:
@@ -53,6 +54,8 @@ public:
 
 private:
     [[nodiscard]] uint8_t formatCode() const;
+    // "Output_%d" by the number of outputs, or the next number whose name is free.
+    [[nodiscard]] std::string newOutputName() const;
     // The output was changed in place; one the module owns keeps the change even on Cancel.
     void touched(size_t row);
     void refill(const std::vector<int>& selected);
@@ -63,6 +66,10 @@ private:
     std::vector<ModbusModuleSettings::Output> m_outputs;
     std::vector<ModbusModuleSettings::Output> m_removed;
     bool m_changedModuleOutputs = false;
+    // What the user gave the fields since they last followed the selected row.
+    bool m_registerEntered = false;
+    bool m_formatChosen = false;
+    bool m_followingSelection = false;
 
     controls::ClampSpinBox* m_registerBox = nullptr;
     QComboBox* m_formatList = nullptr;

@@ -86,6 +86,8 @@ SlaveFields::SlaveFields(PortRecord& record, PageMode mode, QWidget* parent)
         m_slaveId->setRange(1, extended ? kMaxExtendedSlaveId : kMaxSlaveId);
     }
     m_slaveId->setValue(record.slaveId);
+    // What the box shows is what OK writes, also for an id out of range in a file.
+    m_record.slaveId = static_cast<uint16_t>(m_slaveId->value());
 
     auto* form = new QFormLayout(this);
     form->addRow("Slave &ID:", m_slaveId);

@@ -58,11 +58,17 @@ RFPage::RFPage(const RadioValues& values, QWidget* parent)
         m_retries->setValue(values.retries);
         break;
     }
+    // What the box shows is what OK writes: a word out of the band's range, or any word while
+    // AES holds the retries at the fewest.
+    retriesEdited(m_retries->value());
 
     m_timeout = new QTimeEdit(this);
     m_timeout->setDisplayFormat("HH:mm:ss");
     m_timeout->setTime(QTime(0, 0).addSecs(
         static_cast<int>(std::min<uint32_t>(values.nodeTimeout, kSecondsPerDay - 1))));
+    if (values.showNodeTimeout) {
+        m_values.nodeTimeout = static_cast<uint32_t>(QTime(0, 0).secsTo(m_timeout->time()));
+    }
 
     auto* group = new QGroupBox("Radio Settings", this);
     auto* form = new QFormLayout(group);

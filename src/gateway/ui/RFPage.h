@@ -26,8 +26,9 @@ struct RadioValues {
 };
 
 // "Radio": transmit power by the band's power levels, retries in the band's range and steps,
-// and the node timeout. Edits a copy of the values, which the sheet's owner takes on OK; a
-// value the user does not change is handed back as it came.
+// and the node timeout. Edits a copy of the values, which the sheet's owner takes on OK. A
+// number outside its field's range is taken as the field shows it; a power index the list
+// does not offer is kept until the user picks a level.
 class RFPage final : public PropertyPage {
     Q_OBJECT
 public:

@@ -67,6 +67,7 @@ ZAVModuleDlg::ZAVModuleDlg(ZAVGateway& gateway, ZAVModule* copy, const IoModuleC
     if (copy != nullptr) {
         m_choices = ioModuleChoicesOf(*copy, freeAddress);
         m_choices.mapOptions = copy->getMapOptions();
+        m_opened = m_choices;
     } else {
         m_choices.address = freeAddress;
         m_choices.mapOptions = static_cast<uint32_t>(settings.pasteOptions()) & 3u;
@@ -271,6 +272,12 @@ void ZAVModuleDlg::checkOk()
 void ZAVModuleDlg::accept()
 {
     if (!m_ok->isEnabled()) {
+        return;
+    }
+    // Unchanged choices leave the points as they are: the points an edit writes are laid out
+    // otherwise than those made with the module (the second analog input's register).
+    if (m_copy != nullptr && m_choices == m_opened) {
+        QDialog::accept();
         return;
     }
     const IoModulePoints points = ioModulePoints(m_choices);

@@ -75,6 +75,8 @@ private:
     const IoModuleCopies& m_modules;
     ProjectSettings& m_settings;
     IoModuleChoices m_choices;
+    // An existing module's choices as read from its points, before the fields had them.
+    IoModuleChoices m_opened;
     std::unique_ptr<ZAVModule> m_made;
 
     QComboBox* m_type = nullptr;
