@@ -32,7 +32,7 @@ TEST(SimPortWiringTest, QtFactoryServesTheSimulatorAsSim)
 namespace {
 
 // The program's own serial link against the simulator process: the Node engine purges both
-// directions right after each request, which must not cost the request on its way out.
+// directions before each request, which must not cost the request on its way out.
 TEST(SimPortWiringTest, QtSerialLinkTalksToTheSimulatorOverAPseudoTerminal)
 {
     quillan::simtest::SimProcess sim;
@@ -47,13 +47,18 @@ TEST(SimPortWiringTest, QtSerialLinkTalksToTheSimulatorOverAPseudoTerminal)
     state.linkFlag = true;
     quillan::device::NodeFrameEngine engine(state, &link);
     int answered = 0;
+    std::string missed; // why, for the failure message
     for (int i = 0; i < 100; ++i) {
-        if (engine.sendFrame(quillan::device::CMD_ENQUIRE) &&
-            engine.readReply(quillan::device::ENQUIRE_TIMEOUT_MS)) {
+        if (!engine.sendFrame(quillan::device::CMD_ENQUIRE)) {
+            missed += "request " + std::to_string(i) + ": not sent\n";
+        } else if (!engine.readReply(quillan::device::ENQUIRE_TIMEOUT_MS)) {
+            missed += "request " + std::to_string(i) + ": " +
+                      quillan::device::receiveStatusText(engine.lastReceiveStatus()) + "\n";
+        } else {
             ++answered;
         }
     }
-    EXPECT_EQ(answered, 100);
+    EXPECT_EQ(answered, 100) << missed << sim.errorOutput();
     link.close();
     EXPECT_EQ(sim.stop(5000), 0);
 }
