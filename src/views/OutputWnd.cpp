@@ -165,13 +165,7 @@ void OutputWnd::activate()
     }
     m_app.logFile().writeLine("OutputWindow::ActivateDebugOutput()");
     if (device::SerialLink* link = m_app.link(); link != nullptr && link->isOpen()) {
-        const ProjectSettings& settings = m_app.settings();
-        device::LineSettings line;
-        line.baudRate = static_cast<uint32_t>(settings.configBaudRate());
-        line.dataBits = static_cast<uint8_t>(settings.configDataBits());
-        line.parity = static_cast<uint8_t>(settings.configParity());
-        line.stopBits = static_cast<uint8_t>(settings.configStopBits());
-        (void)link->configure(line);
+        (void)link->configure(m_app.configPortLine());
     }
     m_poll->start();
     m_active = true;
