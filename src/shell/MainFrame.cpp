@@ -44,7 +44,7 @@ namespace {
 constexpr int kIdleRefreshMs = 200;
 // The panes' first sizes: the explorer's width, the output pane's height.
 constexpr int kProjectPaneWidth = 270;
-constexpr int kOutputPaneHeight = 130;
+constexpr int kOutputPaneHeight = 100;
 
 constexpr const char* kLayoutKey = "Workspace/State";
 constexpr const char* kStatusBarKey = "Workspace/StatusBar";
@@ -282,6 +282,9 @@ void MainFrame::saveWindowState()
         profile->setValue(kStatusBarKey, statusBar()->isVisibleTo(this));
         profile->sync();
     }
+    // Restoring the default view deleted the profile, the recent files with it: they are
+    // the user's, not the layout's, so they are written back in any case.
+    saveRecentFiles();
 }
 
 void MainFrame::startUp()

@@ -74,8 +74,8 @@ public:
     // else shows the window and the start dialog; then the presence check of the gateway and
     // its polling.
     void startUp();
-    // Writes the placement and the dock layout: the defaults and no layout when the user asked
-    // to restore the default view.
+    // Writes the placement, the dock layout and the recent files: the default placement and no
+    // layout when the user asked to restore the default view, but the recent files all the same.
     void saveWindowState();
 
     // The routing: whether the first handler that takes the command has it enabled.

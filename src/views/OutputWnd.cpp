@@ -62,6 +62,8 @@ OutputWnd::OutputWnd(shell::TarnApp& app, QWidget* parent) : QWidget(parent), m_
         auto* view = new QListView(m_tabs);
         view->setModel(m_models[list]);
         view->setFont(font);
+        // Two lines will do: the pane starts 100 pixels high, its caption and tabs included.
+        view->setMinimumHeight(2 * QFontMetrics(font).lineSpacing());
         view->setUniformItemSizes(true);
         view->setLayoutMode(QListView::Batched);
         view->setBatchSize(10000);
