@@ -176,7 +176,7 @@ void MainFrame::createMenus()
     node->addAction(a(C::nodeDelete));
     QMenu* import = edit->addMenu("Import");
     import->addAction(a(C::importScaling));
-    import->addAction(a(C::importPoints));
+    import->addAction(m_actions->alias(C::importPoints, "Points"));
     QMenu* output = edit->addMenu("Output");
     output->addAction(a(C::outputPasteSource));
     output->addAction(a(C::outputRemoveSource));

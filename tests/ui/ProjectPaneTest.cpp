@@ -1,14 +1,18 @@
+#include "dialogs/MapImportsDlg.h"
 #include "gateway/ui/NodePropertySheet.h"
 #include "model/Site.h"
 #include "shell/CommandActions.h"
 #include "shell/Icons.h"
 #include "ui/ModalAnswers.h"
 #include "ui/ProjectFixture.h"
+#include "views/PointListView.h"
 #include "views/ProjectTree.h"
 #include "views/TarnView.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
@@ -493,6 +497,43 @@ private Q_SLOTS:
         f.select(f.doc().root());
         QTest::keyClick(&tree, Qt::Key_Down);
         QCOMPARE(f.pane().selectedNode(), f.g2);
+    }
+
+    // The main menu names the tree's "Import Points" Edit > Import > "Points": the same
+    // command, enabled alike, opening the same dialog.
+    void theEditMenuImportsPointsAsPoints()
+    {
+        ProjectFixture f;
+        QMenu* import = nullptr;
+        for (QMenu* menu : f.frame.menuBar()->findChildren<QMenu*>()) {
+            if (menu->title() == "Import") {
+                import = menu;
+            }
+        }
+        QVERIFY(import != nullptr);
+        QStringList texts;
+        for (QAction* action : import->actions()) {
+            texts << action->text();
+        }
+        QCOMPARE(texts, QStringList({"Scaling...", "Points"}));
+        QAction* points = import->actions().at(1);
+
+        f.frame.openNode(*f.g1, views::TarnView::importsTab);
+        f.select(f.g2);
+        Q_EMIT import->aboutToShow();
+        QVERIFY(!points->isEnabled());
+        f.frame.tarnView().list(views::TarnView::importsTab).selectRows({0});
+        Q_EMIT import->aboutToShow();
+        QVERIFY(points->isEnabled());
+        QVERIFY(f.enabled(Command::importPoints));
+
+        bool asked = false;
+        test::answerNextDialog<dialogs::MapImportsDlg>([&](dialogs::MapImportsDlg& dialog) {
+            asked = true;
+            dialog.reject();
+        });
+        points->trigger();
+        QVERIFY(asked);
     }
 
     void aRightClickSelectsBeforeTheMenuShows()
