@@ -110,6 +110,7 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     // A project fetched from the gateway becomes the open project, as Open would make it.
     connect(&m_projectPane->deviceOperations(), &views::DeviceOperations::projectFileRetrieved,
             this, [this](const QString& path) { (void)openDocumentFile(path); });
+    m_projectPane->deviceOperations().setDocumentSaver([this] { return saveDocument(); });
 
     m_portLister = std::make_unique<platform::QtPortLister>();
     m_portWatcher = new PortWatcher(m_app, *m_portLister, this);
