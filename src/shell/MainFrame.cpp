@@ -8,6 +8,7 @@
 #include "shell/CommandActions.h"
 #include "shell/ConnectStatusDlg.h"
 #include "shell/FramePlacement.h"
+#include "shell/GatewayIndicator.h"
 #include "shell/Icons.h"
 #include "shell/LockKeyIndicators.h"
 #include "shell/PortWatcher.h"
@@ -114,6 +115,7 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
 
     m_portLister = std::make_unique<platform::QtPortLister>();
     m_portWatcher = new PortWatcher(m_app, *m_portLister, this);
+    connect(m_portWatcher, &PortWatcher::attachmentChanged, m_gateway, &GatewayIndicator::show);
 
     if (auto profile = platform::QtSettingsStore::openProfile()) {
         m_recent.load(*profile);
@@ -257,6 +259,7 @@ void MainFrame::createStatusBar()
     m_message = new QLabel("Ready", statusBar());
     m_message->setIndent(3);
     statusBar()->addWidget(m_message, 1);
+    m_gateway = new GatewayIndicator(*statusBar());
     m_lockKeys = new LockKeyIndicators(*statusBar());
 }
 

@@ -33,6 +33,7 @@ namespace quillan::shell {
 
 class CommandActions;
 class ConnectStatusDlg;
+class GatewayIndicator;
 class LockKeyIndicators;
 class PortWatcher;
 class TarnApp;
@@ -64,6 +65,7 @@ public:
     [[nodiscard]] QDockWidget& projectDock() { return *m_projectDock; }
     [[nodiscard]] QDockWidget& outputDock() { return *m_outputDock; }
     [[nodiscard]] LockKeyIndicators& lockKeys() { return *m_lockKeys; }
+    [[nodiscard]] GatewayIndicator& gatewayIndicator() { return *m_gateway; }
     // The start dialog while it is open.
     [[nodiscard]] StartDialog* startDialog() const { return m_startDialog; }
 
@@ -153,6 +155,7 @@ private:
     std::vector<QAction*> m_recentActions;
     QMenu* m_tabMenu = nullptr;
     QLabel* m_message = nullptr;
+    GatewayIndicator* m_gateway = nullptr;
     LockKeyIndicators* m_lockKeys = nullptr;
     ConnectStatusDlg* m_progress = nullptr;
     QTimer* m_idle = nullptr;

@@ -31,6 +31,20 @@ std::string PortWatcher::portOverride() const
     return m_app.settings().portOverride();
 }
 
+std::string PortWatcher::attachedPort() const
+{
+    return m_app.gatewayAttached() ? m_app.portName() : std::string();
+}
+
+void PortWatcher::announce()
+{
+    const std::string port = attachedPort();
+    if (port != m_announced) {
+        m_announced = port;
+        Q_EMIT attachmentChanged(port);
+    }
+}
+
 void PortWatcher::syncSettings()
 {
     m_detector.setPortBusy(m_app.portBusy());
@@ -46,6 +60,7 @@ void PortWatcher::start()
 {
     syncSettings();
     m_detector.detectGateway();
+    announce();
     m_timer->start();
 }
 
@@ -61,9 +76,10 @@ void PortWatcher::poll()
     if (m_override != before && !m_app.portBusy()) {
         // The user named another port in the options: try it now, not at the next unplug.
         m_detector.detectGateway();
-        return;
+    } else {
+        m_detector.poll();
     }
-    m_detector.poll();
+    announce();
 }
 
 } // namespace quillan::shell

@@ -1,8 +1,11 @@
 #include "ShellTestSupport.h"
 #include "device/MemorySerialLink.h"
+#include "shell/GatewayIndicator.h"
 #include "shell/PortWatcher.h"
 #include "views/OutputWnd.h"
 
+#include <QLabel>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace quillan;
@@ -179,6 +182,38 @@ private Q_SLOTS:
                      "is not 0 to 4 (default 0); the defaults stand in for them.",
                      "Connected to ZAV Gateway", "Disconnected from ZAV Gateway",
                      "Connected to ZAV Gateway"}));
+    }
+
+    // The status bar's gateway pane follows every check: plugged in, pulled out, and a port
+    // named in the options.
+    void theStatusBarNamesTheAttachedPort()
+    {
+        WatchedApp w;
+        QStatusBar bar;
+        GatewayIndicator indicator(bar);
+        connect(&w.watcher, &PortWatcher::attachmentChanged, &indicator, &GatewayIndicator::show);
+        const QLabel& pane = indicator.pane();
+        QCOMPARE(pane.accessibleName(), QString("Attached gateway"));
+        w.watcher.start();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
+        QVERIFY(!pane.isEnabled());
+
+        w.lister.ports = {kConverter};
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("ZAV Gateway on ttyUSB7"));
+        QCOMPARE(pane.accessibleDescription(), pane.text());
+        QVERIFY(pane.isEnabled());
+
+        w.lister.ports.clear();
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
+
+        w.app.settings().setPortOverride("sim");
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("ZAV Gateway on sim (simulated)"));
+        w.app.settings().setPortOverride("ttyGONE");
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
     }
 
     void aMissingNamedPortIsReportedOnce()
