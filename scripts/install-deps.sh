@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev
     libmodbus-dev srecord python3 bsdutils
-    xvfb xauth
+    xvfb xauth fonts-dejavu-core
     dpkg-dev file desktop-file-utils shared-mime-info bash-completion
     clang libclang-rt-14-dev time
 )

@@ -6,7 +6,8 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
 export QUILLAN_BUILD_DIR="${QUILLAN_BUILD_DIR:-$top/build}"
-"$top/scripts/build.sh"
+# Only the three programs: the tests are built by test.sh, into the same folder.
+"$top/scripts/build.sh" quillan quillan-cli zav-gateway-sim
 cli="$QUILLAN_BUILD_DIR/src/cli/quillan-cli"
 demo="$("$top/scripts/make-demo.sh" "$cli" "${TMPDIR:-/tmp}/quillan-demo")"
 echo "Demo project: $demo"

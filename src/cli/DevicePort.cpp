@@ -1,12 +1,12 @@
 #include "cli/DevicePort.h"
 
+#include "device/ConfigPortLine.h"
 #include "device/PortLister.h"
 #include "platform/QtPortLister.h"
 #include "platform/QtSettingsStore.h"
 #include "settings/ProjectSettings.h"
 
 #include <ostream>
-#include <type_traits>
 
 namespace quillan::cli {
 
@@ -57,29 +57,33 @@ std::string rememberedProjectFolder(std::ostream& err)
 
 std::optional<device::LineSettings> configPortSettings(std::ostream& err)
 {
-    device::LineSettings settings = device::DEVICE_LINE_SETTINGS;
+    // An absent value is the default it would have been initialised with.
+    const device::LineSettings defaults = device::DEVICE_LINE_SETTINGS;
+    std::int32_t baudRate = static_cast<std::int32_t>(defaults.baudRate);
+    std::int32_t dataBits = defaults.dataBits;
+    std::int32_t parity = defaults.parity;
+    std::int32_t stopBits = defaults.stopBits;
     platform::QtSettingsStore store;
     if (openSettings(store, err)) {
-        const auto number = [&](std::string_view name, auto& field) {
-            if (const auto value = store.readNumber(name); value && *value >= 0) {
-                field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
-            }
+        const auto number = [&](std::string_view name, std::int32_t& field) {
+            field = store.readNumber(name).value_or(field);
         };
-        number(ProjectSettings::kConfigBaudRate, settings.baudRate);
-        number(ProjectSettings::kConfigDataBits, settings.dataBits);
-        number(ProjectSettings::kConfigParity, settings.parity);
-        number(ProjectSettings::kConfigStopBits, settings.stopBits);
+        number(ProjectSettings::kConfigBaudRate, baudRate);
+        number(ProjectSettings::kConfigDataBits, dataBits);
+        number(ProjectSettings::kConfigParity, parity);
+        number(ProjectSettings::kConfigStopBits, stopBits);
         store.close();
     }
-    if (!device::isValidLineSettings(settings)) {
-        err << "quillan-cli: the configuration port settings cannot be used (baud rate "
-            << settings.baudRate << ", " << unsigned{settings.dataBits} << " data bits, parity "
-            << unsigned{settings.parity} << ", stop bits " << unsigned{settings.stopBits}
-            << ") in the settings configBaudRate, configDataBits, configParity and "
-               "configStopBits\n";
+    // The window falls back to the defaults; a command refuses rather than run a line the
+    // user did not ask for.
+    const device::ConfigPortLine read =
+        device::configPortLine(baudRate, dataBits, parity, stopBits);
+    if (!read.refused.empty()) {
+        err << "quillan-cli: the configuration port settings cannot be used: " << read.refused
+            << "\n";
         return std::nullopt;
     }
-    return settings;
+    return read.line;
 }
 
 std::optional<DevicePort> openDevicePort(const std::optional<std::string>& port,

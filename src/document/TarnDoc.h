@@ -121,7 +121,10 @@ public:
     void editSite(Site& site, const Site& values);
     void applySite(Site& site);
     void moveNodeAfter(Node& node, Node* after);
-    [[nodiscard]] bool confirmSaveBeforeStore();
+    // Before a project file is chosen to store on a gateway: a modified document asks to be
+    // saved first; Yes runs save (the shell's Save, which offers Save As for a project never
+    // saved). False when the user cancelled or the save did not go through.
+    [[nodiscard]] bool confirmSaveBeforeStore(const std::function<bool()>& save);
 
     [[nodiscard]] FileNode* root() const { return m_root; }
     [[nodiscard]] const std::vector<std::unique_ptr<Node>>& nodes() const { return m_nodes; }

@@ -182,7 +182,7 @@ void TarnDoc::moveNodeAfter(Node& node, Node* after)
     treeChanged();
 }
 
-bool TarnDoc::confirmSaveBeforeStore()
+bool TarnDoc::confirmSaveBeforeStore(const std::function<bool()>& save)
 {
     if (!m_modified) {
         return true;
@@ -194,17 +194,7 @@ bool TarnDoc::confirmSaveBeforeStore()
     if (answer == MessageAnswer::cancel) {
         return false;
     }
-    if (answer == MessageAnswer::yes) {
-        if (m_path.empty()) {
-            return false;
-        }
-        const DocumentStatus status = saveDocument(m_path);
-        if (!status) {
-            m_prompts.message(MessageIcon::error, "Quillan", status.message);
-            return false;
-        }
-    }
-    return true;
+    return answer != MessageAnswer::yes || save();
 }
 
 } // namespace quillan

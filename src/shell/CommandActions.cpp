@@ -109,6 +109,20 @@ QAction* CommandActions::action(Command command) const
     return m_actions.at(command);
 }
 
+QAction* CommandActions::alias(Command command, const QString& text)
+{
+    const QAction* shared = m_actions.at(command);
+    auto* action = new QAction(shared->icon(), text, this);
+    action->setStatusTip(shared->statusTip());
+    connect(action, &QAction::triggered, this, [this, command] {
+        if (m_run) {
+            m_run(command);
+        }
+    });
+    m_aliases.emplace_back(command, action);
+    return action;
+}
+
 void CommandActions::setRouter(EnabledQuery enabled, Runner run, CheckedQuery checked)
 {
     m_enabled = std::move(enabled);
@@ -120,6 +134,9 @@ void CommandActions::refreshEnabled()
 {
     if (!m_enabled) {
         return;
+    }
+    for (const auto& [command, action] : m_aliases) {
+        action->setEnabled(m_enabled(command));
     }
     for (const auto& [command, action] : m_actions) {
         action->setEnabled(m_enabled(command));

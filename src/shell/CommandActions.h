@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 
@@ -25,6 +27,9 @@ public:
     explicit CommandActions(QObject* parent = nullptr);
 
     [[nodiscard]] QAction* action(Command command) const;
+    // The same command under another text, where a menu names it differently (Edit > Import
+    // > "Points" is the tree's "Import Points"); enabled and run like the shared action.
+    [[nodiscard]] QAction* alias(Command command, const QString& text);
     void setRouter(EnabledQuery enabled, Runner run, CheckedQuery checked = {});
     // Call before a menu shows and at idle time.
     void refreshEnabled();
@@ -33,6 +38,7 @@ private:
     QAction* add(Command command, const QString& text);
 
     std::map<Command, QAction*> m_actions;
+    std::vector<std::pair<Command, QAction*>> m_aliases;
     EnabledQuery m_enabled;
     Runner m_run;
     CheckedQuery m_checked;

@@ -8,6 +8,7 @@
 #include "shell/CommandActions.h"
 #include "shell/ConnectStatusDlg.h"
 #include "shell/FramePlacement.h"
+#include "shell/GatewayIndicator.h"
 #include "shell/Icons.h"
 #include "shell/LockKeyIndicators.h"
 #include "shell/PortWatcher.h"
@@ -44,7 +45,7 @@ namespace {
 constexpr int kIdleRefreshMs = 200;
 // The panes' first sizes: the explorer's width, the output pane's height.
 constexpr int kProjectPaneWidth = 270;
-constexpr int kOutputPaneHeight = 130;
+constexpr int kOutputPaneHeight = 100;
 
 constexpr const char* kLayoutKey = "Workspace/State";
 constexpr const char* kStatusBarKey = "Workspace/StatusBar";
@@ -110,9 +111,11 @@ MainFrame::MainFrame(TarnApp& app, QWidget* parent) : QMainWindow(parent), m_app
     // A project fetched from the gateway becomes the open project, as Open would make it.
     connect(&m_projectPane->deviceOperations(), &views::DeviceOperations::projectFileRetrieved,
             this, [this](const QString& path) { (void)openDocumentFile(path); });
+    m_projectPane->deviceOperations().setDocumentSaver([this] { return saveDocument(); });
 
     m_portLister = std::make_unique<platform::QtPortLister>();
     m_portWatcher = new PortWatcher(m_app, *m_portLister, this);
+    connect(m_portWatcher, &PortWatcher::attachmentChanged, m_gateway, &GatewayIndicator::show);
 
     if (auto profile = platform::QtSettingsStore::openProfile()) {
         m_recent.load(*profile);
@@ -176,7 +179,7 @@ void MainFrame::createMenus()
     node->addAction(a(C::nodeDelete));
     QMenu* import = edit->addMenu("Import");
     import->addAction(a(C::importScaling));
-    import->addAction(a(C::importPoints));
+    import->addAction(m_actions->alias(C::importPoints, "Points"));
     QMenu* output = edit->addMenu("Output");
     output->addAction(a(C::outputPasteSource));
     output->addAction(a(C::outputRemoveSource));
@@ -256,6 +259,7 @@ void MainFrame::createStatusBar()
     m_message = new QLabel("Ready", statusBar());
     m_message->setIndent(3);
     statusBar()->addWidget(m_message, 1);
+    m_gateway = new GatewayIndicator(*statusBar());
     m_lockKeys = new LockKeyIndicators(*statusBar());
 }
 
@@ -282,6 +286,9 @@ void MainFrame::saveWindowState()
         profile->setValue(kStatusBarKey, statusBar()->isVisibleTo(this));
         profile->sync();
     }
+    // Restoring the default view deleted the profile, the recent files with it: they are
+    // the user's, not the layout's, so they are written back in any case.
+    saveRecentFiles();
 }
 
 void MainFrame::startUp()

@@ -33,6 +33,7 @@ namespace quillan::shell {
 
 class CommandActions;
 class ConnectStatusDlg;
+class GatewayIndicator;
 class LockKeyIndicators;
 class PortWatcher;
 class TarnApp;
@@ -64,6 +65,7 @@ public:
     [[nodiscard]] QDockWidget& projectDock() { return *m_projectDock; }
     [[nodiscard]] QDockWidget& outputDock() { return *m_outputDock; }
     [[nodiscard]] LockKeyIndicators& lockKeys() { return *m_lockKeys; }
+    [[nodiscard]] GatewayIndicator& gatewayIndicator() { return *m_gateway; }
     // The start dialog while it is open.
     [[nodiscard]] StartDialog* startDialog() const { return m_startDialog; }
 
@@ -74,8 +76,8 @@ public:
     // else shows the window and the start dialog; then the presence check of the gateway and
     // its polling.
     void startUp();
-    // Writes the placement and the dock layout: the defaults and no layout when the user asked
-    // to restore the default view.
+    // Writes the placement, the dock layout and the recent files: the default placement and no
+    // layout when the user asked to restore the default view, but the recent files all the same.
     void saveWindowState();
 
     // The routing: whether the first handler that takes the command has it enabled.
@@ -153,6 +155,7 @@ private:
     std::vector<QAction*> m_recentActions;
     QMenu* m_tabMenu = nullptr;
     QLabel* m_message = nullptr;
+    GatewayIndicator* m_gateway = nullptr;
     LockKeyIndicators* m_lockKeys = nullptr;
     ConnectStatusDlg* m_progress = nullptr;
     QTimer* m_idle = nullptr;

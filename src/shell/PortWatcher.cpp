@@ -3,33 +3,8 @@
 #include "shell/TarnApp.h"
 
 #include <QTimer>
-#include <limits>
 
 namespace quillan::shell {
-
-namespace {
-
-// Settings the line cannot take are passed on all the same: configure refuses them and the
-// port stays at 9600 8N1, which is what the user sees garbled on the Debug tab.
-template <typename T> T narrow(std::int32_t value)
-{
-    if (value < 0 || static_cast<std::int64_t>(value) > std::numeric_limits<T>::max()) {
-        return std::numeric_limits<T>::max();
-    }
-    return static_cast<T>(value);
-}
-
-device::LineSettings configPortSettings(const ProjectSettings& settings)
-{
-    device::LineSettings line;
-    line.baudRate = narrow<uint32_t>(settings.configBaudRate());
-    line.dataBits = narrow<uint8_t>(settings.configDataBits());
-    line.parity = narrow<uint8_t>(settings.configParity());
-    line.stopBits = narrow<uint8_t>(settings.configStopBits());
-    return line;
-}
-
-} // namespace
 
 PortWatcher::PortWatcher(TarnApp& app, device::PortLister& lister, QObject* parent)
     : QObject(parent), m_app(app),
@@ -56,10 +31,24 @@ std::string PortWatcher::portOverride() const
     return m_app.settings().portOverride();
 }
 
+std::string PortWatcher::attachedPort() const
+{
+    return m_app.gatewayAttached() ? m_app.portName() : std::string();
+}
+
+void PortWatcher::announce()
+{
+    const std::string port = attachedPort();
+    if (port != m_announced) {
+        m_announced = port;
+        Q_EMIT attachmentChanged(port);
+    }
+}
+
 void PortWatcher::syncSettings()
 {
     m_detector.setPortBusy(m_app.portBusy());
-    m_detector.setConfigPortSettings(configPortSettings(m_app.settings()));
+    m_detector.setConfigPortSettings(m_app.configPortLine());
     const std::string wanted = portOverride();
     if (wanted != m_override) {
         m_override = wanted;
@@ -71,6 +60,7 @@ void PortWatcher::start()
 {
     syncSettings();
     m_detector.detectGateway();
+    announce();
     m_timer->start();
 }
 
@@ -86,9 +76,10 @@ void PortWatcher::poll()
     if (m_override != before && !m_app.portBusy()) {
         // The user named another port in the options: try it now, not at the next unplug.
         m_detector.detectGateway();
-        return;
+    } else {
+        m_detector.poll();
     }
-    m_detector.poll();
+    announce();
 }
 
 } // namespace quillan::shell

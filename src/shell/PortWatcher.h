@@ -38,14 +38,22 @@ public:
     [[nodiscard]] device::GatewayDetector& detector() { return m_detector; }
     // The port tried before the converter; empty for none.
     [[nodiscard]] std::string portOverride() const;
+    // The port the gateway is attached on; empty when none is.
+    [[nodiscard]] std::string attachedPort() const;
+
+Q_SIGNALS:
+    // A check attached the gateway, on another port, or found it gone.
+    void attachmentChanged(const std::string& port);
 
 private:
     void syncSettings();
+    void announce();
 
     TarnApp& m_app;
     device::GatewayDetector m_detector;
     QTimer* m_timer = nullptr;
     std::string m_override;
+    std::string m_announced; // the port attachmentChanged named last
 };
 
 } // namespace quillan::shell

@@ -1,5 +1,6 @@
 #include "shell/TarnApp.h"
 
+#include "device/ConfigPortLine.h"
 #include "platform/QtSerialLink.h"
 #include "sim/SimulatorLink.h"
 
@@ -25,6 +26,21 @@ TarnApp::~TarnApp()
     m_notifications.release();
     m_workerPrompts.release();
     detachPort();
+}
+
+device::LineSettings TarnApp::configPortLine()
+{
+    const device::ConfigPortLine read =
+        device::configPortLine(m_settings->configBaudRate(), m_settings->configDataBits(),
+                               m_settings->configParity(), m_settings->configStopBits());
+    if (read.refused != m_refusedLine) {
+        m_refusedLine = read.refused;
+        if (!read.refused.empty()) {
+            m_notifications.debugLine("The configuration port settings cannot be used as stored: " +
+                                      read.refused + "; the defaults stand in for them.");
+        }
+    }
+    return read.line;
 }
 
 bool TarnApp::attachPort(const std::string& name)

@@ -50,6 +50,10 @@ public:
     // The same dialogs for a worker, which waits for the answer.
     [[nodiscard]] platform::QtPromptRelay& workerPrompts() { return m_workerPrompts; }
     [[nodiscard]] VelLogFile& logFile() { return m_logFile; }
+    // The configuration port's line from the settings, for the debug listener, the presence
+    // check and the Modbus tab alike. A stored value no line can take is replaced by its
+    // default, and the Debug tab says so once.
+    [[nodiscard]] device::LineSettings configPortLine();
 
     // The copied points in list order; the node they came from is the gateway that owns them
     // (views::importClipboardSource). Held by the document so that document changes keep it
@@ -101,6 +105,7 @@ private:
     std::shared_ptr<sim::GatewaySimulator> m_simulator;
     std::atomic<bool> m_connectionOpen{false};
     std::atomic<bool> m_portBusy{false};
+    std::string m_refusedLine; // the refusal said last, so that it is said once
 };
 
 } // namespace quillan::shell

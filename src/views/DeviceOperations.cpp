@@ -352,7 +352,20 @@ void DeviceOperations::readSiteSecurityKey(ZAVGateway& gateway)
 
 void DeviceOperations::storeProjectFile(ZAVGateway& gateway)
 {
-    if (isRunning() || !m_app.document().confirmSaveBeforeStore()) {
+    if (isRunning()) {
+        return;
+    }
+    bool saved = true;
+    const bool goOn = m_app.document().confirmSaveBeforeStore([this, &saved] {
+        saved = m_saveDocument && m_saveDocument();
+        return saved;
+    });
+    if (!goOn) {
+        if (!saved) {
+            // Asked to save first, the user is told why nothing else happens.
+            m_app.notifications().outputLine(
+                gateway.getName() + " - The project was not saved, so no file was stored.");
+        }
         return;
     }
     const std::optional<std::string> path = chooseFile(FileChoice::projectToStore, {});

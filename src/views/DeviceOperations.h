@@ -70,6 +70,9 @@ public:
     // operation starts.
     void setDebugOutput(std::function<OutputWnd*()> find) { m_findOutput = std::move(find); }
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // The document's Save, for Save File to Gateway's "Save changes ...?": true when saved,
+    // false when the user cancelled or the save failed (which it reports itself).
+    void setDocumentSaver(std::function<bool()> save) { m_saveDocument = std::move(save); }
 
     [[nodiscard]] bool isRunning() const { return m_worker.joinable(); }
     // The node an operation runs for.
@@ -122,6 +125,7 @@ private:
     shell::TarnApp& m_app;
     QWidget* m_window;
     std::function<OutputWnd*()> m_findOutput;
+    std::function<bool()> m_saveDocument;
     QPointer<OutputWnd> m_output;
     FileChooser m_chooseFile;
     std::unique_ptr<GuiDebugOutput> m_debug;

@@ -6,7 +6,7 @@
 
 #include <QAction>
 #include <QFontDatabase>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -14,24 +14,40 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <array>
+#include <vector>
 
 namespace quillan::views {
 
-namespace {
-
-QFont outputFont()
+bool OutputWnd::drawsMonospaced(const QFont& font)
 {
-    QFont font("Courier New", 9);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(9);
-    }
-    return font;
+    // What the font draws, not what it declares: fontconfig leaves the spacing of some
+    // monospaced faces (Noto Sans Mono) unset, and QFontInfo then reports them proportional.
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(QLatin1Char('i'));
+    return width > 0 && metrics.horizontalAdvance(QLatin1Char('W')) == width &&
+           metrics.horizontalAdvance(QLatin1Char('0')) == width &&
+           metrics.horizontalAdvance(QLatin1Char(' ')) == width;
 }
 
-} // namespace
+QFont OutputWnd::outputFont()
+{
+    QFont wanted("Courier New", kFontPoints);
+    wanted.setStyleHint(QFont::TypeWriter);
+    wanted.setFixedPitch(true);
+    QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    system.setPointSize(kFontPoints);
+    std::vector<QFont> candidates{wanted, system};
+    // DejaVu Sans Mono comes with the program's dependencies (fonts-dejavu-core).
+    for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono"}) {
+        candidates.emplace_back(QString::fromLatin1(family), kFontPoints);
+    }
+    for (const QFont& font : candidates) {
+        if (drawsMonospaced(font)) {
+            return font;
+        }
+    }
+    return wanted;
+}
 
 OutputWnd::OutputWnd(shell::TarnApp& app, QWidget* parent) : QWidget(parent), m_app(app)
 {
@@ -46,6 +62,8 @@ OutputWnd::OutputWnd(shell::TarnApp& app, QWidget* parent) : QWidget(parent), m_
         auto* view = new QListView(m_tabs);
         view->setModel(m_models[list]);
         view->setFont(font);
+        // Two lines will do: the pane starts 100 pixels high, its caption and tabs included.
+        view->setMinimumHeight(2 * QFontMetrics(font).lineSpacing());
         view->setUniformItemSizes(true);
         view->setLayoutMode(QListView::Batched);
         view->setBatchSize(10000);
@@ -165,13 +183,7 @@ void OutputWnd::activate()
     }
     m_app.logFile().writeLine("OutputWindow::ActivateDebugOutput()");
     if (device::SerialLink* link = m_app.link(); link != nullptr && link->isOpen()) {
-        const ProjectSettings& settings = m_app.settings();
-        device::LineSettings line;
-        line.baudRate = static_cast<uint32_t>(settings.configBaudRate());
-        line.dataBits = static_cast<uint8_t>(settings.configDataBits());
-        line.parity = static_cast<uint8_t>(settings.configParity());
-        line.stopBits = static_cast<uint8_t>(settings.configStopBits());
-        (void)link->configure(line);
+        (void)link->configure(m_app.configPortLine());
     }
     m_poll->start();
     m_active = true;

@@ -32,6 +32,8 @@ public:
     static constexpr int kPollIntervalMs = 100;
     static constexpr size_t kPollBytes = 256;
 
+    static constexpr int kFontPoints = 9;
+
     explicit OutputWnd(shell::TarnApp& app, QWidget* parent = nullptr);
     ~OutputWnd() override;
 
@@ -52,6 +54,11 @@ public:
     void setAutoScroll(List list, bool on);
     // One look at the port, as the timer takes every 100 ms while the output is active.
     void pollDebugPort();
+
+    // The lists' font: "Courier New" at 9 points, else the first monospaced face there is.
+    [[nodiscard]] static QFont outputFont();
+    // Whether every character is drawn as wide as every other, whatever the font declares.
+    [[nodiscard]] static bool drawsMonospaced(const QFont& font);
 
 private:
     void addLine(List list, const std::string& text);

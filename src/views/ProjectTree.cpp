@@ -3,6 +3,7 @@
 #include "controls/GatewayEdit.h"
 #include "views/ProjectTreeModel.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHeaderView>
@@ -135,8 +136,51 @@ void ProjectTree::startDrag(Qt::DropActions)
         drag->setHotSpot(area.contains(pointer) ? pointer - area.topLeft() : QPoint(8, 8));
     }
     // The move itself happens on the drop, through the document; nothing is removed here.
+    m_execDrag = true;
     (void)drag->exec(Qt::MoveAction);
+    m_execDrag = false;
+    endDrag();
     setDropTarget({});
+}
+
+void ProjectTree::beginDrag()
+{
+    if (m_dragging) {
+        return;
+    }
+    m_dragging = true;
+    m_dragCancelled = false;
+    // Installed once the drag is under way, so that it sees the keys before the platform's
+    // drag does: that one ends a drag on Escape only and swallows every other key.
+    qApp->installEventFilter(this);
+}
+
+void ProjectTree::endDrag()
+{
+    if (!m_dragging) {
+        return;
+    }
+    m_dragging = false;
+    qApp->removeEventFilter(this);
+}
+
+bool ProjectTree::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_dragging && event->type() == QEvent::ShortcutOverride) {
+        // No shortcut runs during a drag; the key comes as a key press, which ends it.
+        event->accept();
+        return true;
+    }
+    if (m_dragging && event->type() == QEvent::KeyPress) {
+        m_dragCancelled = true;
+        endDrag();
+        setDropTarget({});
+        if (m_execDrag) {
+            QDrag::cancel();
+        }
+        return true;
+    }
+    return QTreeView::eventFilter(watched, event);
 }
 
 void ProjectTree::setDropTarget(const QModelIndex& index)
@@ -154,13 +198,14 @@ void ProjectTree::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
         return;
     }
+    beginDrag();
     event->setDropAction(Qt::MoveAction);
     event->accept();
 }
 
 void ProjectTree::dragMoveEvent(QDragMoveEvent* event)
 {
-    Node* dragged = m_model.draggedNode(event->mimeData());
+    Node* dragged = m_dragCancelled ? nullptr : m_model.draggedNode(event->mimeData());
     const QModelIndex target = indexAt(event->position().toPoint());
     Node* targetNode = m_model.nodeAt(target);
     const bool valid = dragged != nullptr && targetNode != nullptr &&
@@ -188,12 +233,17 @@ void ProjectTree::dragMoveEvent(QDragMoveEvent* event)
 void ProjectTree::dragLeaveEvent(QDragLeaveEvent* event)
 {
     setDropTarget({});
+    // A drag of our own may come back over the tree; one from elsewhere is watched no more.
+    if (!m_execDrag) {
+        endDrag();
+    }
     event->accept();
 }
 
 void ProjectTree::dropEvent(QDropEvent* event)
 {
-    Node* dragged = m_model.draggedNode(event->mimeData());
+    endDrag();
+    Node* dragged = m_dragCancelled ? nullptr : m_model.draggedNode(event->mimeData());
     const QModelIndex target = indexAt(event->position().toPoint());
     Node* targetNode = m_model.nodeAt(target);
     setDropTarget({});

@@ -24,6 +24,8 @@ public:
     void startRename(const QModelIndex& index);
     // The item a drag would land on now; invalid when the pointer is over no valid target.
     [[nodiscard]] QModelIndex dropTarget() const { return m_dropTarget; }
+    // A key pressed while a drag is over the tree ends it; nothing is dropped.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 Q_SIGNALS:
     void openRequested(const QModelIndex& index);
@@ -47,11 +49,16 @@ private:
     // selection and the rename box take the whole row.
     void fitColumn();
     void setDropTarget(const QModelIndex& index);
+    void beginDrag();
+    void endDrag();
     [[nodiscard]] QPixmap dragImage(const QModelIndex& index, QRect& area) const;
 
     ProjectTreeModel& m_model;
     QPersistentModelIndex m_dropTarget;
     bool m_fitting = false;
+    bool m_dragging = false;      // a drag of ours is over the tree, watching the keys
+    bool m_dragCancelled = false; // until the next drag: a key ended this one
+    bool m_execDrag = false;      // startDrag's QDrag is running
 };
 
 } // namespace quillan::views

@@ -100,12 +100,13 @@ TarnView::TarnView(shell::TarnApp& app, QWidget* parent) : QTabWidget(parent), m
     connect(tabBar(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { showEditMenu(tabBar()->mapToGlobal(at)); });
 
+    // The Imports tab's own: copy the selected rows, then the Modbus tab's paste.
     m_pasteToInteger = new QAction("Paste to Integer Table", this);
+    m_pasteToInteger->setObjectName("pasteToIntegerTable");
     m_pasteToFloat = new QAction("Paste to Float Table", this);
-    connect(m_pasteToInteger, &QAction::triggered, this,
-            [this] { runCommand(shell::Command::mapPasteInteger); });
-    connect(m_pasteToFloat, &QAction::triggered, this,
-            [this] { runCommand(shell::Command::mapPasteFloat); });
+    m_pasteToFloat->setObjectName("pasteToFloatTable");
+    connect(m_pasteToInteger, &QAction::triggered, this, [this] { pasteSelectionToTable(false); });
+    connect(m_pasteToFloat, &QAction::triggered, this, [this] { pasteSelectionToTable(true); });
 }
 
 TarnView::~TarnView() = default;

@@ -61,9 +61,7 @@ std::optional<bool> TarnView::commandEnabled(Command command)
         return m_target != nullptr && canImportPointsTo(*m_target);
     case Command::mapPasteInteger:
     case Command::mapPasteFloat:
-        if (currentIndex() == importsTab) {
-            return canPasteToTable();
-        }
+        // The Modbus tab's, whichever tab is active.
         if (const auto* gateway = dynamic_cast<const ZAVGateway*>(m_shown)) {
             return canPasteToMap(*gateway);
         }
@@ -121,9 +119,7 @@ bool TarnView::runCommand(Command command)
     case Command::mapPasteInteger:
     case Command::mapPasteFloat: {
         const bool isFloat = command == Command::mapPasteFloat;
-        if (currentIndex() == importsTab) {
-            pasteSelectionToTable(isFloat);
-        } else if (auto* gateway = dynamic_cast<ZAVGateway*>(m_shown)) {
+        if (auto* gateway = dynamic_cast<ZAVGateway*>(m_shown)) {
             m_pasteFloat = isFloat;
             pasteTo(*gateway, isFloat);
         }
@@ -208,7 +204,7 @@ bool TarnView::canPasteToTable() const
 void TarnView::pasteSelectionToTable(bool isFloat)
 {
     auto* gateway = viewGateway(importsTab);
-    if (gateway == nullptr) {
+    if (gateway == nullptr || !canPasteToTable()) {
         return;
     }
     (void)runImports(Command::copy);

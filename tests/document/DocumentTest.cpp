@@ -268,18 +268,32 @@ TEST_F(DocumentTest, ConfirmSaveBeforeStore)
     const auto path = makeProject("Plant");
     TarnDoc doc(m_sink, m_prompts);
     ASSERT_TRUE(doc.openDocument(path.string()));
-    EXPECT_TRUE(doc.confirmSaveBeforeStore()); // not modified: no question
+    int saves = 0;
+    bool saveGoesThrough = true;
+    const auto save = [&] {
+        ++saves;
+        return saveGoesThrough && doc.saveDocument(doc.path()).ok;
+    };
+    EXPECT_TRUE(doc.confirmSaveBeforeStore(save)); // not modified: no question
     EXPECT_TRUE(m_prompts.questions.empty());
 
     doc.setModified();
-    m_prompts.answers = {MessageAnswer::cancel, MessageAnswer::no, MessageAnswer::yes};
-    EXPECT_FALSE(doc.confirmSaveBeforeStore());
+    m_prompts.answers = {MessageAnswer::cancel, MessageAnswer::no, MessageAnswer::yes,
+                         MessageAnswer::yes};
+    EXPECT_FALSE(doc.confirmSaveBeforeStore(save));
     EXPECT_EQ(m_prompts.questions.back().text,
               "Save changes to Plant.zavproj before selecting a file to store?");
-    EXPECT_TRUE(doc.confirmSaveBeforeStore());
+    EXPECT_TRUE(doc.confirmSaveBeforeStore(save));
     EXPECT_TRUE(doc.isModified());
-    EXPECT_TRUE(doc.confirmSaveBeforeStore());
+    EXPECT_EQ(saves, 0);
+    // Yes with a save that does not go through (cancelled or failed) stops the store.
+    saveGoesThrough = false;
+    EXPECT_FALSE(doc.confirmSaveBeforeStore(save));
+    EXPECT_TRUE(doc.isModified());
+    saveGoesThrough = true;
+    EXPECT_TRUE(doc.confirmSaveBeforeStore(save));
     EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(saves, 2);
 }
 
 // The new site's next group is 1: chosen groups 0 and 1 give the primary gateway group 1, as

@@ -9,6 +9,7 @@
 #include "ui/ProjectFixture.h"
 #include "views/DeviceOperations.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
@@ -269,6 +270,66 @@ private Q_SLOTS:
         QVERIFY(!asked);
         QVERIFY(!f.pane().deviceOperations().isRunning());
         QVERIFY(record.lines.isEmpty());
+    }
+
+    // Never saved, "Save changes ...?" answered Yes offers Save As. A Save As cancelled or
+    // failed stops the store and says so; one that goes through goes on to the file to store.
+    void aProjectNeverSavedIsSavedAsBeforeTheStore()
+    {
+        test::TempDir dir;
+        QVERIFY(dir.valid());
+        ProjectFixture f;
+        MainWindowRecord record(f);
+        QVERIFY(f.doc().path().empty());
+        QVERIFY(f.doc().isModified());
+        int chosen = 0;
+        f.pane().deviceOperations().setFileChooser(
+            [&](DeviceOperations::FileChoice, const std::string&) -> std::optional<std::string> {
+                ++chosen;
+                return std::nullopt;
+            });
+        const QString notStored("North_GW - The project was not saved, so no file was stored.");
+        f.select(f.g1);
+
+        QString saveAsTitle;
+        auto question = test::answerNextBox(QMessageBox::Yes);
+        test::answerNextDialog<QFileDialog>([&](QFileDialog& dialog) {
+            saveAsTitle = dialog.windowTitle();
+            dialog.reject();
+        });
+        f.frame.routeCommand(Command::nodeSaveFileToGateway);
+        QVERIFY(question->shown);
+        QCOMPARE(saveAsTitle, QString("Save As"));
+        QCOMPARE(record.lines, QStringList{notStored});
+        QCOMPARE(chosen, 0);
+
+        std::shared_ptr<test::SeenBox> failure;
+        question = test::answerNextBox(QMessageBox::Yes);
+        test::answerNextDialog<QFileDialog>([&](QFileDialog& dialog) {
+            failure = test::answerNextBox(QMessageBox::Ok);
+            dialog.selectFile(QString::fromStdString(dir.file("missing/Plant.zavproj")));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        f.frame.routeCommand(Command::nodeSaveFileToGateway);
+        QVERIFY(question->shown);
+        QVERIFY(failure != nullptr && failure->shown);
+        QVERIFY2(failure->text.startsWith("Failed to save document."), qPrintable(failure->text));
+        QCOMPARE(record.lines, (QStringList{notStored, notStored}));
+        QCOMPARE(chosen, 0);
+        QVERIFY(f.doc().isModified());
+
+        const std::string saved = dir.file("Plant.zavproj");
+        question = test::answerNextBox(QMessageBox::Yes);
+        test::answerNextDialog<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(QString::fromStdString(saved));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        f.frame.routeCommand(Command::nodeSaveFileToGateway);
+        QVERIFY(question->shown);
+        QCOMPARE(chosen, 1);
+        QVERIFY(!f.doc().isModified());
+        QVERIFY(std::filesystem::exists(saved));
+        QCOMPARE(record.lines.size(), 2);
     }
 
     void aStopEndsTheOperationAndFreesThePort()

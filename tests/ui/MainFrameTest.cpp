@@ -3,12 +3,14 @@
 #include "dialogs/UserOptionsDlg.h"
 #include "model/FileNode.h"
 #include "shell/CommandActions.h"
+#include "shell/PortWatcher.h"
 #include "views/TarnView.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -151,6 +153,32 @@ private Q_SLOTS:
         QCOMPARE(button->menu()->actions().front(),
                  f.frame.actions().action(Command::retrieveProjectFile));
         QCOMPARE(button->menu()->actions().front()->text(), QString("From ZAV Gateway"));
+    }
+
+    // Started with --port sim, the status bar says so until the end, beside the lock keys.
+    void theStatusBarShowsTheGatewayPort()
+    {
+        AppOptions options;
+        options.port = "sim";
+        ShellFixture f(options);
+        auto* pane = f.frame.statusBar()->findChild<QLabel*>("GatewayIndicator");
+        QVERIFY(pane != nullptr);
+        QCOMPARE(pane->text(), QString("No ZAV Gateway"));
+        f.frame.portWatcher().start();
+        QCOMPARE(pane->text(), QString("ZAV Gateway on sim (simulated)"));
+        QCOMPARE(pane->accessibleName(), QString("Attached gateway"));
+        f.frame.statusBar()->resize(800, 24);
+        f.frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+        QLabel* caps = nullptr;
+        for (QLabel* label : f.frame.statusBar()->findChildren<QLabel*>()) {
+            if (label->text() == "CAP") {
+                caps = label;
+            }
+        }
+        QVERIFY(caps != nullptr);
+        QVERIFY(pane->geometry().right() < caps->geometry().left());
+        f.frame.portWatcher().stop();
     }
 
     void closeIsRefusedWhileAConnectionIsOpen()

@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QListView>
 #include <QMenu>
 #include <QRegularExpression>
@@ -83,8 +85,39 @@ private Q_SLOTS:
         QCOMPARE(wnd.tabs().tabText(0), QString("Build"));
         QCOMPARE(wnd.tabs().tabText(1), QString("Debug"));
         QCOMPARE(wnd.tabs().tabPosition(), QTabWidget::South);
-        QVERIFY(QFontInfo(wnd.listView(OutputWnd::debug).font()).fixedPitch());
+        // Drawn fixed pitch, whatever the face declares: a run of narrow letters is as wide
+        // as a run of wide ones, on both lists.
+        for (OutputWnd::List list : {OutputWnd::build, OutputWnd::debug}) {
+            const QFontMetricsF metrics(wnd.listView(list).font());
+            const qreal narrow = metrics.horizontalAdvance("iiiiiiiiii.....");
+            QVERIFY(narrow > 0);
+            QCOMPARE(metrics.horizontalAdvance("WWWWWWWWWWMMMMM"), narrow);
+            QCOMPARE(metrics.horizontalAdvance("09:05:03.007- A"), narrow);
+        }
         QVERIFY(wnd.isActive());
+    }
+
+    // Faces as fontconfig has them: Noto Sans Mono draws monospaced but does not say so.
+    void theFontIsJudgedByWhatItDraws_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<bool>("monospaced");
+        QTest::newRow("DejaVu Sans Mono") << "DejaVu Sans Mono" << true;
+        QTest::newRow("Noto Sans Mono") << "Noto Sans Mono" << true;
+        QTest::newRow("Liberation Mono") << "Liberation Mono" << true;
+        QTest::newRow("DejaVu Sans") << "DejaVu Sans" << false;
+        QTest::newRow("DejaVu Serif") << "DejaVu Serif" << false;
+    }
+    void theFontIsJudgedByWhatItDraws()
+    {
+        QFETCH(QString, family);
+        QFETCH(bool, monospaced);
+        if (!QFontDatabase::hasFamily(family)) {
+            QSKIP("the face is not installed here");
+        }
+        QFont font(family, OutputWnd::kFontPoints);
+        QCOMPARE(QFontInfo(font).family(), family);
+        QCOMPARE(OutputWnd::drawsMonospaced(font), monospaced);
     }
 
     void linesAreStampedAndDebugLinesLogged()

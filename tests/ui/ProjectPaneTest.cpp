@@ -1,14 +1,18 @@
+#include "dialogs/MapImportsDlg.h"
 #include "gateway/ui/NodePropertySheet.h"
 #include "model/Site.h"
 #include "shell/CommandActions.h"
 #include "shell/Icons.h"
 #include "ui/ModalAnswers.h"
 #include "ui/ProjectFixture.h"
+#include "views/PointListView.h"
 #include "views/ProjectTree.h"
 #include "views/TarnView.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
@@ -436,6 +440,104 @@ private Q_SLOTS:
         if (accepted) {
             QCOMPARE(f.pane().selectedNode(), draggedNode);
         }
+    }
+
+    // Any key ends a drag: the drop that follows changes nothing, and the keys reach the tree
+    // again afterwards.
+    void aKeyDuringADragCancelsIt_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("a letter") << int(Qt::Key_A);
+        QTest::newRow("Delete") << int(Qt::Key_Delete);
+        QTest::newRow("Shift") << int(Qt::Key_Shift);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+    }
+    void aKeyDuringADragCancelsIt()
+    {
+        QFETCH(int, key);
+        ProjectFixture f;
+        f.frame.resize(400, 600);
+        f.frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+        auto& tree = static_cast<views::ProjectTree&>(f.tree());
+        QWidget* viewport = tree.viewport();
+        std::unique_ptr<QMimeData> data(f.model().mimeData({f.indexOf(f.g2)}));
+        QVERIFY(data != nullptr);
+        const QModelIndex root = f.indexOf(f.doc().root());
+        const QPoint at = tree.visualRect(root).center();
+        f.select(f.g2);
+        const bool modified = f.doc().isModified();
+
+        QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+        QVERIFY(move.isAccepted());
+        QCOMPARE(tree.dropTarget(), root);
+
+        QTest::keyClick(viewport, Qt::Key(key));
+        QVERIFY(!tree.dropTarget().isValid());
+        QDragMoveEvent moveAgain(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &moveAgain);
+        QVERIFY(!moveAgain.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(gatewayOrder(f.doc()), QStringList({"North_GW", "South_GW"}));
+        QCOMPARE(f.model().index(0, 0, root).data().toString(), QString("North_GW"));
+        QCOMPARE(f.doc().isModified(), modified);
+        QCOMPARE(f.pane().selectedNode(), f.g2);
+
+        // The next drag goes through, and a key after it is the tree's again.
+        QDragEnterEvent enterAgain(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enterAgain);
+        QDragMoveEvent moveThere(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &moveThere);
+        QDropEvent dropThere(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &dropThere);
+        QCOMPARE(gatewayOrder(f.doc()), QStringList({"South_GW", "North_GW"}));
+        tree.setFocus();
+        f.select(f.doc().root());
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QCOMPARE(f.pane().selectedNode(), f.g2);
+    }
+
+    // The main menu names the tree's "Import Points" Edit > Import > "Points": the same
+    // command, enabled alike, opening the same dialog.
+    void theEditMenuImportsPointsAsPoints()
+    {
+        ProjectFixture f;
+        QMenu* import = nullptr;
+        for (QMenu* menu : f.frame.menuBar()->findChildren<QMenu*>()) {
+            if (menu->title() == "Import") {
+                import = menu;
+            }
+        }
+        QVERIFY(import != nullptr);
+        QStringList texts;
+        for (QAction* action : import->actions()) {
+            texts << action->text();
+        }
+        QCOMPARE(texts, QStringList({"Scaling...", "Points"}));
+        QAction* points = import->actions().at(1);
+
+        f.frame.openNode(*f.g1, views::TarnView::importsTab);
+        f.select(f.g2);
+        Q_EMIT import->aboutToShow();
+        QVERIFY(!points->isEnabled());
+        f.frame.tarnView().list(views::TarnView::importsTab).selectRows({0});
+        Q_EMIT import->aboutToShow();
+        QVERIFY(points->isEnabled());
+        QVERIFY(f.enabled(Command::importPoints));
+
+        bool asked = false;
+        test::answerNextDialog<dialogs::MapImportsDlg>([&](dialogs::MapImportsDlg& dialog) {
+            asked = true;
+            dialog.reject();
+        });
+        points->trigger();
+        QVERIFY(asked);
     }
 
     void aRightClickSelectsBeforeTheMenuShows()

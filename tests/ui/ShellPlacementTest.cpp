@@ -127,6 +127,15 @@ private Q_SLOTS:
                  QRect(30, 40, 640, 480));
     }
 
+    void theOutputPaneStartsAHundredPixelsHigh()
+    {
+        ShellFixture f;
+        f.frame.showPlaced();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+        QCOMPARE(f.frame.outputDock().height(), 100);
+        QCOMPARE(f.frame.projectDock().width(), 270);
+    }
+
     void aWindowMinimizedFromMaximizedComesBackMaximized()
     {
         QWidget window;
@@ -176,6 +185,32 @@ private Q_SLOTS:
         QCOMPARE(f.frame.frameGeometry().topLeft(), QPoint(0, 0));
         QCOMPARE(f.frame.geometry().size(), QSize(800, 600));
         QVERIFY(f.frame.outputDock().isVisible());
+    }
+
+    // The recent files live in the profile that Restore Default View deletes; the close puts
+    // them back.
+    void theRecentFilesSurviveRestoringTheDefaultView()
+    {
+        test::TempDir dir;
+        QVERIFY(dir.valid());
+        const std::string path = test::makeProject(dir, "Kept", true);
+        QVERIFY(!path.empty());
+        QStringList recent;
+        {
+            ShellFixture f;
+            f.frame.showPlaced();
+            QVERIFY(f.frame.openDocumentFile(QString::fromStdString(path)));
+            recent = f.frame.recentFiles().files();
+            QCOMPARE(recent.size(), 1);
+            f.app.settings().restoreDefaultView();
+            QVERIFY(!platform::QtSettingsStore::openProfile()->contains("Recent File List/File1"));
+            QVERIFY(f.frame.close());
+        }
+        QCOMPARE(platform::QtSettingsStore::openProfile()->value("Recent File List/File1"),
+                 QVariant(recent.front()));
+        QVERIFY(!platform::QtSettingsStore::openProfile()->contains("Workspace/State"));
+        ShellFixture f;
+        QCOMPARE(f.frame.recentFiles().files(), recent);
     }
 };
 

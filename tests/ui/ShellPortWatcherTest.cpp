@@ -1,8 +1,11 @@
 #include "ShellTestSupport.h"
 #include "device/MemorySerialLink.h"
+#include "shell/GatewayIndicator.h"
 #include "shell/PortWatcher.h"
 #include "views/OutputWnd.h"
 
+#include <QLabel>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace quillan;
@@ -25,8 +28,11 @@ struct WatchedApp {
     explicit WatchedApp(AppOptions options = {}) : app(store, std::move(options))
     {
         app.prompts().setStandIn(&prompts);
-        app.linkFactory().addVirtualPort(
-            kConverter.name, [] { return std::make_unique<device::MemorySerialLink>(); });
+        app.linkFactory().addVirtualPort(kConverter.name, [this] {
+            auto made = std::make_unique<device::MemorySerialLink>();
+            link = made.get();
+            return made;
+        });
         app.notifications().setHandler(Receiver::mainWindow, [this](const Notification& n) {
             if (n.code == MSG_DEBUG_LINE) {
                 debugLines.push_back(n.text);
@@ -45,6 +51,7 @@ struct WatchedApp {
     FakeLister lister;
     PortWatcher watcher{app, lister};
     std::vector<std::string> debugLines;
+    device::MemorySerialLink* link = nullptr; // the converter's port last opened
 };
 
 } // namespace
@@ -132,6 +139,81 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(w.app.portName()), attached);
         // The simulator is never remembered as the configuration port.
         QCOMPARE(QString::fromStdString(w.app.settings().configPort()), configPort);
+    }
+
+    // The watcher and the debug listener read the line alike: a parity no line has is refused
+    // for the default, the other values stand, and the Debug tab hears of it once.
+    void aStoredLineNoPortCanTakeFallsBackToTheDefaultsOnce()
+    {
+        {
+            platform::QtSettingsStore stored;
+            QVERIFY(stored.open().ok());
+            QVERIFY(stored.writeText("configPort", "COM1").ok());
+            QVERIFY(stored.writeNumber("configBaudRate", 19200).ok());
+            QVERIFY(stored.writeNumber("configDataBits", 7).ok());
+            QVERIFY(stored.writeNumber("configParity", 258).ok());
+            QVERIFY(stored.writeNumber("configStopBits", 2).ok());
+            stored.close();
+        }
+        WatchedApp w;
+        const device::LineSettings expected{19200, 7, device::PARITY_NONE, device::STOP_BITS_TWO};
+        w.lister.ports = {kConverter};
+        w.watcher.start();
+        QVERIFY(w.link != nullptr);
+        QCOMPARE(w.link->settings(), expected);
+        w.watcher.poll();
+        w.watcher.poll();
+
+        views::OutputWnd output(w.app);
+        output.suspend();
+        QCOMPARE(w.link->settings(), device::DEVICE_LINE_SETTINGS);
+        output.activate();
+        QCOMPARE(w.link->settings(), expected);
+
+        // Pulled out and plugged in again: the same line, and still no second word of it.
+        w.lister.ports.clear();
+        w.watcher.poll();
+        w.lister.ports = {kConverter};
+        w.watcher.poll();
+        QCOMPARE(w.link->settings(), expected);
+        QCOMPARE(w.debugLines,
+                 (std::vector<std::string>{
+                     "The configuration port settings cannot be used as stored: configParity 258 "
+                     "is not 0 to 4 (default 0); the defaults stand in for them.",
+                     "Connected to ZAV Gateway", "Disconnected from ZAV Gateway",
+                     "Connected to ZAV Gateway"}));
+    }
+
+    // The status bar's gateway pane follows every check: plugged in, pulled out, and a port
+    // named in the options.
+    void theStatusBarNamesTheAttachedPort()
+    {
+        WatchedApp w;
+        QStatusBar bar;
+        GatewayIndicator indicator(bar);
+        connect(&w.watcher, &PortWatcher::attachmentChanged, &indicator, &GatewayIndicator::show);
+        const QLabel& pane = indicator.pane();
+        QCOMPARE(pane.accessibleName(), QString("Attached gateway"));
+        w.watcher.start();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
+        QVERIFY(!pane.isEnabled());
+
+        w.lister.ports = {kConverter};
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("ZAV Gateway on ttyUSB7"));
+        QCOMPARE(pane.accessibleDescription(), pane.text());
+        QVERIFY(pane.isEnabled());
+
+        w.lister.ports.clear();
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
+
+        w.app.settings().setPortOverride("sim");
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("ZAV Gateway on sim (simulated)"));
+        w.app.settings().setPortOverride("ttyGONE");
+        w.watcher.poll();
+        QCOMPARE(pane.text(), QString("No ZAV Gateway"));
     }
 
     void aMissingNamedPortIsReportedOnce()

@@ -53,6 +53,7 @@ private Q_SLOTS:
         QCOMPARE(views::importClipboardSource(t.app.importClipboard()), p.g1);
     }
 
+    // The Imports tab's "Paste to Integer Table" and "Paste to Float Table": copy, then paste.
     void pasteToATableMapsTheSelection()
     {
         TestApp t;
@@ -62,14 +63,18 @@ private Q_SLOTS:
         view.nodeSelected(p.g1, nullptr);
         view.setCurrentIndex(TarnView::importsTab);
         auto& imports = view.list(TarnView::importsTab);
+        auto* toFloat = view.findChild<QAction*>("pasteToFloatTable");
+        QVERIFY(toFloat != nullptr);
+        QCOMPARE(toFloat->text(), QString("Paste to Float Table"));
         const size_t integersBefore = p.g1->mapIntegerList().size();
 
         imports.selectRows({0, 4}); // VIN and the write import
-        QCOMPARE(view.commandEnabled(Command::mapPasteInteger), std::optional<bool>(false));
+        toFloat->trigger();
+        QVERIFY(p.g1->mapFloatList().empty());
+        QVERIFY(t.app.importClipboard().empty());
 
         imports.selectRows({0, 2});
-        QCOMPARE(view.commandEnabled(Command::mapPasteFloat), std::optional<bool>(true));
-        QVERIFY(view.runCommand(Command::mapPasteFloat));
+        toFloat->trigger();
         const std::vector<const Import*> expected{pointNamed(*p.g1, "VIN"),
                                                   pointNamed(*p.g1, "Level")};
         QCOMPARE(mappedPoints(p.g1->mapFloatList()), expected);
@@ -79,6 +84,49 @@ private Q_SLOTS:
         const auto& modbus = view.list(TarnView::modbusTab);
         QCOMPARE(findRow(modbus, 4, "Base:VIN"), 1);
         QCOMPARE(modbus.rows().index(1, 2).data().toString(), QString("7001"));
+    }
+
+    // "Paste Integer" and "Paste Float" of the Modbus Map menu are the Modbus tab's paste of
+    // the copied points, whichever tab is active; the Imports tab's selection plays no part.
+    void mapPasteReachesTheModbusTabFromEveryTab_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Device") << int(TarnView::deviceTab);
+        QTest::newRow("Imports") << int(TarnView::importsTab);
+        QTest::newRow("Exports") << int(TarnView::exportsTab);
+        QTest::newRow("Outputs") << int(TarnView::outputsTab);
+        QTest::newRow("Modbus") << int(TarnView::modbusTab);
+    }
+    void mapPasteReachesTheModbusTabFromEveryTab()
+    {
+        QFETCH(int, tab);
+        TestApp t;
+        PlantProject p(t.doc);
+        TarnView view(t.app);
+        view.nodeSelected(p.g1, nullptr);
+        view.setCurrentIndex(tab);
+        view.list(TarnView::importsTab).selectRows({2}); // Level, not what was copied
+        const size_t integers = p.g1->mapIntegerList().size();
+        const size_t floats = p.g1->mapFloatList().size();
+        QCOMPARE(view.commandEnabled(Command::mapPasteInteger), std::optional<bool>(false));
+
+        Import* vin = pointNamed(*p.g1, "VIN");
+        t.app.importClipboard() = {vin};
+        QCOMPARE(view.commandEnabled(Command::mapPasteInteger), std::optional<bool>(true));
+        QCOMPARE(view.commandEnabled(Command::mapPasteFloat), std::optional<bool>(true));
+        QVERIFY(view.runCommand(Command::mapPasteInteger));
+        QCOMPARE(p.g1->mapIntegerList().size(), integers + 1);
+        QCOMPARE(p.g1->mapIntegerList().back()->point, vin);
+        QCOMPARE(p.g1->mapFloatList().size(), floats);
+        QCOMPARE(view.commandChecked(Command::mapPasteInteger), std::optional<bool>(true));
+        QCOMPARE(t.app.importClipboard(), std::vector<Import*>{vin});
+
+        QVERIFY(view.runCommand(Command::mapPasteFloat));
+        QCOMPARE(p.g1->mapFloatList().size(), floats + 1);
+        QCOMPARE(p.g1->mapFloatList().back()->point, vin);
+        QCOMPARE(view.commandChecked(Command::mapPasteFloat), std::optional<bool>(true));
+        QCOMPARE(view.currentIndex(), tab);
+        QVERIFY(findRow(view.list(TarnView::modbusTab), 4, "Base:VIN") >= 0);
     }
 
     void modbusPasteNeedsPointsOfTheShownGateway()

@@ -3,31 +3,9 @@
 #include "shell/TarnApp.h"
 #include "views/OutputWnd.h"
 
-#include <limits>
-
 namespace quillan::device::modbus {
 
 namespace {
-
-// Values the line cannot take are passed on all the same: configure refuses them, as it does
-// for the debug listener.
-template <typename T> T narrow(std::int32_t value)
-{
-    if (value < 0 || static_cast<std::int64_t>(value) > std::numeric_limits<T>::max()) {
-        return std::numeric_limits<T>::max();
-    }
-    return static_cast<T>(value);
-}
-
-LineSettings configPortLine(const ProjectSettings& settings)
-{
-    LineSettings line;
-    line.baudRate = narrow<uint32_t>(settings.configBaudRate());
-    line.dataBits = narrow<uint8_t>(settings.configDataBits());
-    line.parity = narrow<uint8_t>(settings.configParity());
-    line.stopBits = narrow<uint8_t>(settings.configStopBits());
-    return line;
-}
 
 QByteArray bytes(std::span<const uint8_t> frame)
 {
@@ -99,7 +77,7 @@ void ModbusExchange::start(Work work)
         output->suspend();
         m_suspended = output;
     }
-    const LineSettings line = configPortLine(m_app.settings());
+    const LineSettings line = m_app.configPortLine();
     SerialLink* port = &m_app.port();
     const uint64_t generation = ++m_generation;
     m_worker = std::thread([this, port, line, work = std::move(work), generation] {
