@@ -24,14 +24,10 @@ using namespace quillan::test;
 
 namespace {
 
-struct NullSink final : NotificationSink {
-    void notify(const Notification&) override {}
-};
-
 struct Fixture {
     TestApp t;
     PlantProject p{t.doc};
-    NullSink sink;
+    NullNotificationSink sink;
 };
 
 Site site900()

@@ -48,10 +48,6 @@ using views::TarnView;
 
 namespace {
 
-struct NullSink final : NotificationSink {
-    void notify(const Notification&) override {}
-};
-
 // Plant with something for every field: offsets of 0.25 and a gain of 0.009765625, neither shown
 // exactly at the scale dialog's decimals, on Flow and on Gateway_2's import of VIN (which makes
 // an export on Gateway); an I/O module of each kind, map entries in both tables, a write import and
@@ -60,7 +56,7 @@ struct Fixture {
     TestApp t;
     PlantProject p{t.doc};
     TarnView view{t.app};
-    NullSink sink;
+    NullNotificationSink sink;
     MBModule& module = dynamic_cast<MBModule&>(*p.module);
 
     Fixture()
