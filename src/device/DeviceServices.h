@@ -12,6 +12,7 @@ class UserPrompts;
 namespace quillan::device {
 
 class SerialLink;
+class StopToken;
 
 // The listener that shows the gateway's debug text while no operation owns the port. An
 // operation suspends it before it takes the port and activates it when it gives the port back.
@@ -37,6 +38,9 @@ struct DeviceServices {
     UserPrompts& prompts;
     DebugOutput* debugOutput = nullptr; // none outside the GUI
     FrameTrace trace;                   // none unless asked for
+    // The work's stop, which ends every wait of the operation; none: the operation's own,
+    // through its cancel().
+    StopToken* stop = nullptr;
 };
 
 } // namespace quillan::device

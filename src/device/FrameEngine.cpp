@@ -2,8 +2,6 @@
 
 #include "device/SerialLink.h"
 
-#include <chrono>
-
 namespace quillan::device {
 
 const char* receiveStatusText(ReceiveStatus status)
@@ -40,7 +38,7 @@ bool FrameEngine::sendFrame(uint8_t command, const uint8_t* payload, size_t leng
     m_lastWrite.reset();
     SerialLink* link = m_link;
     const size_t size = buildFrame(m_buffer.data(), m_buffer.size(), command, payload, length);
-    if (size == 0 || link == nullptr || m_cancelled || !link->isOpen()) {
+    if (size == 0 || link == nullptr || isCancelled() || !link->isOpen()) {
         return false;
     }
     prepareSend();
@@ -62,12 +60,7 @@ bool FrameEngine::readReply(int timeoutMs)
 
 void FrameEngine::cancel()
 {
-    m_cancelled = true;
-    {
-        // Taken so that a pause cannot miss the wake between its check and its wait.
-        std::lock_guard lock(m_pauseMutex);
-    }
-    m_pauseWake.notify_all();
+    m_stop->requestStop();
     if (SerialLink* link = m_link) {
         link->cancel();
     }
@@ -75,23 +68,16 @@ void FrameEngine::cancel()
 
 void FrameEngine::resetCancel()
 {
-    m_cancelled = false;
+    m_stop->reset();
     if (SerialLink* link = m_link) {
         link->resetCancel();
     }
 }
 
-bool FrameEngine::pause(int ms)
-{
-    std::unique_lock lock(m_pauseMutex);
-    return !m_pauseWake.wait_for(lock, std::chrono::milliseconds(ms),
-                                 [this] { return m_cancelled.load(); });
-}
-
 ReceiveStatus FrameEngine::receive(int timeoutMs, std::optional<uint8_t> requiredCommand)
 {
     m_lastCommand.reset();
-    if (m_cancelled) {
+    if (isCancelled()) {
         return m_lastStatus = ReceiveStatus::cancelled;
     }
     prepareReceive();

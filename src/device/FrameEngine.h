@@ -3,13 +3,12 @@
 #include "device/DeviceFrame.h"
 #include "device/DeviceServices.h"
 #include "device/FrameReceiver.h"
+#include "device/StopToken.h"
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 namespace quillan::device {
@@ -65,10 +64,13 @@ public:
     // has ended.
     void cancel();
     void resetCancel();
-    [[nodiscard]] bool isCancelled() const { return m_cancelled.load(); }
+    [[nodiscard]] bool isCancelled() const { return m_stop->stopRequested(); }
     // Waits ms milliseconds, one of the fixed delays of a conversation; returns false, at once,
     // when cancelled.
-    [[nodiscard]] bool pause(int ms);
+    [[nodiscard]] bool pause(int ms) const { return m_stop->pause(ms); }
+    // Stops with the work it is part of: token's stop is the engine's cancel from now on. The
+    // token must outlive the engine's use of it; it does not reach the link by itself.
+    void useStopToken(StopToken& token) { m_stop = &token; }
 
     [[nodiscard]] ReceiveStatus lastReceiveStatus() const { return m_lastStatus; }
     // How the last sendFrame's write ended, if it got as far as the link.
@@ -107,9 +109,8 @@ private:
     std::optional<WriteStatus> m_lastWrite;
     std::optional<uint8_t> m_lastCommand;
     FrameTrace m_trace;
-    std::atomic<bool> m_cancelled{false};
-    std::mutex m_pauseMutex;
-    std::condition_variable m_pauseWake;
+    StopToken m_ownStop;
+    StopToken* m_stop = &m_ownStop;
     std::array<uint8_t, FRAME_BUFFER_SIZE> m_buffer{};
 };
 

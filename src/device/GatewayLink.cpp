@@ -19,6 +19,9 @@ GatewayLink::GatewayLink(DeviceServices services, std::string gatewayName, LinkT
       m_engine(m_state, &m_services.link)
 {
     m_engine.setTrace(m_services.trace);
+    if (m_services.stop != nullptr) {
+        m_engine.useStopToken(*m_services.stop);
+    }
     m_engine.setNakHandler([this] { reportStatus(22, false); });
     m_engine.setStoreConfigBlock(
         [this](uint16_t blockType, const uint8_t* data, uint16_t /*page*/, uint16_t byteCount) {

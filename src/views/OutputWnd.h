@@ -1,7 +1,7 @@
 #pragma once
 
+#include "device/DebugLineAssembler.h"
 #include "device/DeviceServices.h"
-#include "views/DebugLineAssembler.h"
 
 #include <QWidget>
 #include <string>
@@ -73,7 +73,7 @@ private:
     QTimer* m_scrollLater[2] = {};
     QTimer* m_poll = nullptr;
     bool m_active = true;
-    DebugLineAssembler m_assembler;
+    device::DebugLineAssembler m_assembler;
 };
 
 } // namespace quillan::views

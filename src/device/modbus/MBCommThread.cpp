@@ -4,7 +4,6 @@
 #include "model/Text.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace quillan::device::modbus {
 
@@ -43,18 +42,13 @@ bool MBCommThread::writeFloatRegister(uint16_t reg, float value, uint8_t slaveId
 
 void MBCommThread::cancel()
 {
-    m_cancelled = true;
-    {
-        // Taken so that a pause cannot miss the wake between its check and its wait.
-        std::lock_guard lock(m_pauseMutex);
-    }
-    m_pauseWake.notify_all();
+    m_stop->requestStop();
     m_port.cancel();
 }
 
 void MBCommThread::resetCancel()
 {
-    m_cancelled = false;
+    m_stop->reset();
     m_port.resetCancel();
 }
 
@@ -155,13 +149,6 @@ void MBCommThread::endTransaction()
     if (m_port.isOpen()) {
         pause(m_timings.settleWaitMs);
     }
-}
-
-bool MBCommThread::pause(int ms)
-{
-    std::unique_lock lock(m_pauseMutex);
-    return !m_pauseWake.wait_for(lock, std::chrono::milliseconds(ms),
-                                 [this] { return m_cancelled.load(); });
 }
 
 void MBCommThread::debug(const std::string& line)

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "device/SerialLink.h"
+#include "device/StopToken.h"
 #include "device/modbus/ModbusFrame.h"
 
 #include <array>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,7 +55,10 @@ public:
 
     void cancel();
     void resetCancel();
-    [[nodiscard]] bool cancelled() const { return m_cancelled; }
+    [[nodiscard]] bool cancelled() const { return m_stop->stopRequested(); }
+    // Stops with the work it is part of: token's stop is the master's cancel from now on. The
+    // token must outlive the master's use of it; it does not reach the port by itself.
+    void useStopToken(StopToken& token) { m_stop = &token; }
 
     // The last request as sent, CRC included.
     [[nodiscard]] std::span<const uint8_t> request() const
@@ -77,7 +78,7 @@ private:
     [[nodiscard]] bool readResponse();
     void endTransaction();
     // False when cancelled.
-    bool pause(int ms);
+    bool pause(int ms) { return m_stop->pause(ms); }
     void debug(const std::string& line);
     void trace(std::span<const uint8_t> frame, TraceDirection direction);
 
@@ -92,9 +93,8 @@ private:
     size_t m_responseSize = 0;
     std::optional<WriteStatus> m_lastWrite;
 
-    std::atomic<bool> m_cancelled{false};
-    std::mutex m_pauseMutex;
-    std::condition_variable m_pauseWake;
+    StopToken m_ownStop;
+    StopToken* m_stop = &m_ownStop;
 };
 
 } // namespace quillan::device::modbus

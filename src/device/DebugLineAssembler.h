@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quillan::views {
+namespace quillan::device {
 
 // Turns the bytes the gateway sends on its configuration port into text lines: a line feed
 // ends a line, carriage returns and other control bytes are dropped, and an unfinished line
@@ -31,4 +31,4 @@ private:
     std::string m_pending;
 };
 
-} // namespace quillan::views
+} // namespace quillan::device
