@@ -211,14 +211,14 @@ void DeviceWorker::runJob(Pending pending)
     }
     // What woke the listener, or stopped the job before, is not this job's stop.
     m_port.resetCancel();
-    stop->onStop([this] { m_port.cancel(); });
-
-    JobDebugOutput debugOutput(*this);
-    JobContext context(*this, *stop, debugOutput);
-    JobPrompts prompts(context, m_windows.prompts);
-    context.m_prompts = &prompts;
-    pending.job(context);
-
+    {
+        const StopToken::Registration portWoken = stop->onStop([this] { m_port.cancel(); });
+        JobDebugOutput debugOutput(*this);
+        JobContext context(*this, *stop, debugOutput);
+        JobPrompts prompts(context, m_windows.prompts);
+        context.m_prompts = &prompts;
+        pending.job(context);
+    }
     const bool stopped = stop->stopRequested();
     m_port.resetCancel();
     {

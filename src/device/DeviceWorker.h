@@ -140,7 +140,7 @@ public:
     {
         // Shared with the windows' side, which may outlive the job.
         auto state = std::make_shared<Handover<T>>();
-        m_stop.onStop([state] {
+        const StopToken::Registration woken = m_stop.onStop([state] {
             std::lock_guard lock(state->mutex);
             state->changed.notify_all();
         });

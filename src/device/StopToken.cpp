@@ -1,23 +1,46 @@
 #include "device/StopToken.h"
 
 #include <chrono>
+#include <utility>
 
 namespace quillan::device {
 
+StopToken::Registration::Registration(Registration&& other) noexcept
+    : m_token(std::exchange(other.m_token, nullptr)), m_id(other.m_id)
+{
+}
+
+StopToken::Registration& StopToken::Registration::operator=(Registration&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_token = std::exchange(other.m_token, nullptr);
+        m_id = other.m_id;
+    }
+    return *this;
+}
+
+void StopToken::Registration::release()
+{
+    if (m_token != nullptr) {
+        std::lock_guard lock(m_token->m_wakeMutex);
+        m_token->m_wakes.erase(m_id);
+        m_token = nullptr;
+    }
+}
+
 void StopToken::requestStop()
 {
-    std::vector<std::function<void()>> wakes;
     {
         std::lock_guard lock(m_mutex);
         if (m_stop) {
             return;
         }
         m_stop = true;
-        wakes = m_wakes;
     }
     m_changed.notify_all();
-    // Outside the lock: a wake-up may take locks of its own (the port's).
-    for (const auto& wake : wakes) {
+    std::lock_guard lock(m_wakeMutex);
+    for (const auto& [id, wake] : m_wakes) {
         wake();
     }
 }
@@ -34,17 +57,15 @@ bool StopToken::pause(int ms) const
     return !m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop; });
 }
 
-void StopToken::onStop(std::function<void()> wake)
+StopToken::Registration StopToken::onStop(std::function<void()> wake)
 {
-    bool now = false;
-    {
-        std::lock_guard lock(m_mutex);
-        m_wakes.push_back(wake);
-        now = m_stop;
-    }
-    if (now) {
+    std::lock_guard lock(m_wakeMutex);
+    const uint64_t id = m_nextId++;
+    if (stopRequested()) {
         wake();
     }
+    m_wakes.emplace(id, std::move(wake));
+    return {*this, id};
 }
 
 void StopToken::reset()
