@@ -52,6 +52,20 @@ void VelThread::endThread()
     joinEnded();
 }
 
+void VelThread::runHere()
+{
+    if (m_thread.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = false;
+        m_ended = false;
+    }
+    threadProc();
+    onThreadEnded();
+}
+
 void VelThread::requestStop()
 {
     signal([this] { m_stop = true; });

@@ -34,15 +34,22 @@ public:
     // none); false leaves it running with stop signalled, for a later stopThread or endThread.
     bool stopThread();
     [[nodiscard]] bool hasThread() const { return m_thread.joinable(); }
+    // Runs onStart, run and onExit on the calling thread, which is the worker for that long,
+    // then onThreadEnded; requestStop() from another thread ends it as it ends a thread. Not
+    // while a thread of its own runs.
+    void runHere();
+    // Any thread: signals the stop event and wakes the worker's waits (onStopRequested).
+    void requestStop();
     [[nodiscard]] const std::string& name() const { return m_name; }
 
 protected:
     virtual void onStart() {}
     virtual void run() {}
     virtual void onExit() {}
-    // On the owner's thread, right after the stop event is signalled: wake the worker's waits.
+    // Right after the stop event is signalled, on the thread that asked: wake the worker's
+    // waits.
     virtual void onStopRequested() {}
-    // On the owner's thread, once the thread has ended and been joined.
+    // On the owner's thread, once the thread has ended and been joined (or runHere returns).
     virtual void onThreadEnded() {}
 
     // Signals stop and waits for the thread to end, without a limit. For derived destructors.
@@ -61,7 +68,6 @@ protected:
 
 private:
     void threadProc();
-    void requestStop();
     void joinEnded();
 
     const std::string m_name;

@@ -134,8 +134,21 @@ bool ZAVSession::waitForIdle(int timeoutMs) const
     return waitUntil(timeoutMs, [this] { return !m_commandPending && !m_busy; });
 }
 
+void ZAVSession::closeSession()
+{
+    bool running = false;
+    signal([&] {
+        m_closing = true;
+        running = m_busy || m_commandPending;
+    });
+    if (running) {
+        requestStop();
+    }
+}
+
 void ZAVSession::onStart()
 {
+    signal([this] { m_closing = false; });
     m_engine.clearFrameBuffer();
     std::lock_guard lock(m_dataMutex);
     m_image.clear();
@@ -149,7 +162,12 @@ void ZAVSession::run()
     }
     for (;;) {
         SessionOperation operation = SessionOperation::none;
+        bool closing = false;
         const Wake wake = waitForEvent(kCommandWaitMs, [&] {
+            if (m_closing && !m_commandPending) {
+                closing = true;
+                return true;
+            }
             if (!m_enabled || !m_commandPending) {
                 return false;
             }
@@ -159,6 +177,12 @@ void ZAVSession::run()
             return true;
         });
         if (wake == Wake::stop) {
+            return;
+        }
+        if (closing) {
+            if (m_linkUp && !m_finished) {
+                finish();
+            }
             return;
         }
         if (wake == Wake::event) {

@@ -118,6 +118,10 @@ public:
     // Waits until no command is pending or being carried out (the operation started last, and
     // the finish step that a failure schedules, are done).
     [[nodiscard]] bool waitForIdle(int timeoutMs) const;
+    // Any thread, when the window the session serves has closed: run() ends, letting go of a
+    // gateway still in the conversation (the finish step) when idle, cutting short what is
+    // still being carried out otherwise.
+    void closeSession();
 
 protected:
     void onStart() override;
@@ -158,6 +162,7 @@ private:
     SessionOperation m_operation = SessionOperation::none;
     bool m_commandPending = false; // the command event
     bool m_busy = false;
+    bool m_closing = false;
 
     std::atomic<bool> m_flashWindow{false};
     std::atomic<bool> m_finished{true};

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -287,5 +288,40 @@ TEST_P(SessionPagingTest, FollowsFullPages)
 
 INSTANTIATE_TEST_SUITE_P(Tables, SessionPagingTest, testing::ValuesIn(PAGING_CASES),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// On a device worker the session runs on the worker's own thread: closing its window lets go
+// of a gateway still in the conversation; closing it while a read runs cuts the read short.
+TEST(SessionHereTest, ClosingTheWindowEndsTheSessionOnTheCallersThread)
+{
+    for (const bool midRead : {false, true}) {
+        SCOPED_TRACE(midRead ? "while reading" : "after the read");
+        sim::FaultOptions faults;
+        if (midRead) {
+            faults.drop = {CMD_READ_BLOCK}; // the read waits for a reply that never comes
+        }
+        auto gateway = std::make_shared<GatewaySimulator>(SimulatorState::newGateway(), faults);
+        SimulatorLink link(gateway, /*lineTiming=*/false);
+        ASSERT_TRUE(link.open("sim"));
+        test::RecordingSink sink;
+        SessionTimings timings = quickTimings();
+        timings.blockTimeoutMs = 600'000;
+        ZAVSession session(sink, timings);
+        session.setPort(&link);
+        session.setEnabled(true);
+        session.startOperation(SessionOperation::connectAndRead);
+        std::thread worker([&] { session.runHere(); });
+        if (midRead) {
+            ASSERT_TRUE(sink.waitForCount(3, kWaitMs)); // started, identified, reading block 0
+        } else {
+            ASSERT_TRUE(session.waitForIdle(kWaitMs));
+            ASSERT_EQ(seen(sink.all()).back(), kReadOk);
+            EXPECT_TRUE(link.rts());
+        }
+        session.closeSession();
+        worker.join();
+        EXPECT_FALSE(link.rts());
+        EXPECT_EQ(session.finished(), !midRead);
+    }
+}
 
 } // namespace
