@@ -25,7 +25,7 @@ public:
 
     void message(MessageIcon icon, const std::string& caption, const std::string& text) override
     {
-        (void)m_job.onWindows<bool>(
+        (void)m_job.ask<bool>(
             [&windows = m_windows, icon, caption, text] {
                 windows.message(icon, caption, text);
                 return true;
@@ -36,7 +36,7 @@ public:
     [[nodiscard]] MessageAnswer ask(MessageIcon icon, const std::string& caption,
                                     const std::string& text, MessageButtons buttons) override
     {
-        return m_job.onWindows<MessageAnswer>(
+        return m_job.ask<MessageAnswer>(
             [&windows = m_windows, icon, caption, text, buttons] {
                 return windows.ask(icon, caption, text, buttons);
             },
@@ -63,6 +63,43 @@ UserPrompts& JobContext::prompts()
 DebugOutput& JobContext::debugOutput()
 {
     return m_debugOutput;
+}
+
+bool JobContext::runOnWindows(std::function<void()> fn)
+{
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        enum { waiting, running, ran, abandoned } phase = waiting;
+    };
+    auto state = std::make_shared<State>();
+    const StopToken::Registration woken = m_stop.onStop([state] {
+        std::lock_guard lock(state->mutex);
+        state->changed.notify_all();
+    });
+    m_worker.m_windows.post([state, fn = std::move(fn)] {
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->phase == State::abandoned) {
+                return;
+            }
+            state->phase = State::running;
+        }
+        fn();
+        std::lock_guard lock(state->mutex);
+        state->phase = State::ran;
+        state->changed.notify_all();
+    });
+    std::unique_lock lock(state->mutex);
+    state->changed.wait(lock, [&] {
+        return state->phase == State::ran ||
+               (state->phase == State::waiting && m_stop.stopRequested());
+    });
+    if (state->phase == State::ran) {
+        return true;
+    }
+    state->phase = State::abandoned;
+    return false;
 }
 
 DeviceServices JobContext::services(FrameTrace trace)

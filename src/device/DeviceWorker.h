@@ -134,27 +134,26 @@ public:
     // What the core operations take, with this job's stop.
     [[nodiscard]] DeviceServices services(FrameTrace trace = {});
 
-    // Runs fn on the windows' thread and returns its result once it has run; safe at once when
-    // the job is stopped first (fn may still run later; its result is then dropped).
-    template <class T> [[nodiscard]] T onWindows(std::function<T()> fn, T safe)
+    // A question to the windows: fn runs on their thread and the job waits for its result,
+    // or gets safe at once when it is stopped first. fn may still run (or go on running: a
+    // dialog) after the job has given up on it, so it holds by value what it uses, or refers
+    // only to what outlives the worker.
+    template <class T> [[nodiscard]] T ask(std::function<T()> fn, T safe)
     {
-        // Shared with the windows' side, which may outlive the job.
         auto state = std::make_shared<Handover<T>>();
-        const StopToken::Registration woken = m_stop.onStop([state] {
-            std::lock_guard lock(state->mutex);
-            state->changed.notify_all();
-        });
-        m_worker.m_windows.post([state, fn = std::move(fn)] {
-            T value = fn();
-            std::lock_guard lock(state->mutex);
-            state->value = std::move(value);
-            state->changed.notify_all();
-        });
+        const StopToken::Registration woken = m_stop.onStop([state] { state->wake(); });
+        m_worker.m_windows.post([state, fn = std::move(fn)] { state->set(fn()); });
         std::unique_lock lock(state->mutex);
         state->changed.wait(lock,
                             [&] { return state->value.has_value() || m_stop.stopRequested(); });
         return state->value.has_value() ? std::move(*state->value) : std::move(safe);
     }
+
+    // Work on the windows' thread that may use what lives on the job's stack (a window over
+    // the job's session): fn never runs once the job is stopped, and a stop that comes while it
+    // runs waits for it to end, so fn must not wait for anything itself. False when it did not
+    // run.
+    [[nodiscard]] bool runOnWindows(std::function<void()> fn);
 
 private:
     friend class DeviceWorker;
@@ -162,6 +161,18 @@ private:
         std::mutex mutex;
         std::condition_variable changed;
         std::optional<T> value;
+
+        void set(T v)
+        {
+            std::lock_guard lock(mutex);
+            value = std::move(v);
+            changed.notify_all();
+        }
+        void wake()
+        {
+            std::lock_guard lock(mutex);
+            changed.notify_all();
+        }
     };
 
     JobContext(DeviceWorker& worker, StopToken& stop, DebugOutput& debugOutput)

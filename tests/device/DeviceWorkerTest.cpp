@@ -220,6 +220,40 @@ TEST_F(DeviceWorkerTest, TheListenerReadsWhileNoJobRuns)
     EXPECT_EQ(sink.lines(MSG_DEBUG_LINE).back(), "x");
 }
 
+// Work on the windows' thread that uses the job's own objects runs while the job waits for it,
+// and never once the job has been stopped.
+TEST_F(DeviceWorkerTest, WindowsWorkOverTheJobsObjectsNeverOutlivesTheJob)
+{
+    for (const bool stopFirst : {false, true}) {
+        SCOPED_TRACE(stopFirst ? "stopped first" : "run");
+        std::optional<bool> ran;
+        std::thread::id ranOn;
+        std::atomic<bool> posted{false};
+        std::optional<bool> done;
+        ASSERT_TRUE(worker->submit(
+            "window",
+            [&](JobContext& job) {
+                int onTheJobsStack = 0;
+                posted = true;
+                ran = job.runOnWindows([&] {
+                    ++onTheJobsStack;
+                    ranOn = std::this_thread::get_id();
+                });
+            },
+            [&](bool stopped) { done = stopped; }));
+        if (stopFirst) {
+            while (!posted) {
+                std::this_thread::yield();
+            }
+            worker->stopJob();
+            ASSERT_TRUE(worker->waitIdle(WAIT_MS));
+        }
+        EXPECT_EQ(runUntilDone(done), stopFirst);
+        EXPECT_EQ(ran, !stopFirst);
+        EXPECT_EQ(ranOn, stopFirst ? std::thread::id() : std::this_thread::get_id());
+    }
+}
+
 TEST_F(DeviceWorkerTest, EndingTheWorkerStopsTheJobThatRuns)
 {
     std::atomic<bool> started{false};
