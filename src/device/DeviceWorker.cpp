@@ -126,20 +126,23 @@ DeviceWorker::~DeviceWorker()
     m_port.resetCancel();
 }
 
-bool DeviceWorker::submit(std::string name, Job job, Done done)
+DeviceWorker::JobId DeviceWorker::submit(std::string name, Job job, Done done)
 {
+    JobId id = 0;
     {
         std::lock_guard lock(m_mutex);
-        if (m_quit || m_queued || !m_jobName.empty()) {
-            return false;
+        if (m_quit || m_jobId != 0) {
+            return 0;
         }
+        id = ++m_lastId;
+        m_jobId = id;
         m_jobName = name;
-        m_queued = Pending{std::move(name), std::move(job), std::move(done)};
+        m_queued = Pending{id, std::move(name), std::move(job), std::move(done)};
     }
     m_changed.notify_all();
     // The listener may be in a read; the job need not wait for it to time out.
     m_port.cancel();
-    return true;
+    return id;
 }
 
 void DeviceWorker::stopJob()
@@ -153,6 +156,7 @@ void DeviceWorker::stopJob()
             dropped = std::move(m_queued);
             m_queued.reset();
             m_jobName.clear();
+            m_jobId = 0;
         }
     }
     if (stop) {
@@ -167,7 +171,13 @@ void DeviceWorker::stopJob()
 bool DeviceWorker::busy() const
 {
     std::lock_guard lock(m_mutex);
-    return !m_jobName.empty();
+    return m_jobId != 0;
+}
+
+DeviceWorker::JobId DeviceWorker::currentJob() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_jobId;
 }
 
 std::string DeviceWorker::jobName() const
@@ -180,7 +190,7 @@ bool DeviceWorker::waitIdle(int timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [this] { return m_jobName.empty(); });
+                              [this] { return m_jobId == 0; });
 }
 
 void DeviceWorker::setListenLine(const LineSettings& line)
@@ -262,6 +272,7 @@ void DeviceWorker::runJob(Pending pending)
         std::lock_guard lock(m_mutex);
         m_stop.reset();
         m_jobName.clear();
+        m_jobId = 0;
     }
     m_changed.notify_all();
     finish(std::move(pending.done), stopped);

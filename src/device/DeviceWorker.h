@@ -59,12 +59,17 @@ public:
     DeviceWorker(const DeviceWorker&) = delete;
     DeviceWorker& operator=(const DeviceWorker&) = delete;
 
-    // Queues a job; false, queuing nothing, while another is queued or runs.
-    [[nodiscard]] bool submit(std::string name, Job job, Done done = {});
+    // Tells the jobs apart: each submit gets the next; 0 is none.
+    using JobId = uint64_t;
+
+    // Queues a job; 0, queuing nothing, while another is queued or runs.
+    [[nodiscard]] JobId submit(std::string name, Job job, Done done = {});
     // Asks the job that runs to stop, or drops the queued one; returns at once.
     void stopJob();
-    // A job is queued or runs.
+    // The port is taken: a job is queued or runs. The one busy state of the device work.
     [[nodiscard]] bool busy() const;
+    // The job queued or running; 0 while idle.
+    [[nodiscard]] JobId currentJob() const;
     // The name it was submitted under; empty while idle.
     [[nodiscard]] std::string jobName() const;
     // Waits up to timeoutMs until no job is queued or runs.
@@ -90,6 +95,7 @@ private:
     };
 
     struct Pending {
+        JobId id = 0;
         std::string name;
         Job job;
         Done done;
@@ -111,6 +117,8 @@ private:
     mutable std::condition_variable m_changed;
     std::optional<Pending> m_queued;
     std::string m_jobName;             // queued or running
+    JobId m_jobId = 0;                 // queued or running
+    JobId m_lastId = 0;
     std::shared_ptr<StopToken> m_stop; // of the job that runs
     bool m_quit = false;
     bool m_listening = true;

@@ -103,13 +103,19 @@ TEST_F(DeviceWorkerTest, OneJobAtATime)
 {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    ASSERT_TRUE(worker->submit("first", [released](JobContext&) { released.wait(); }));
+    const DeviceWorker::JobId first =
+        worker->submit("first", [released](JobContext&) { released.wait(); });
+    ASSERT_NE(first, 0u);
     EXPECT_TRUE(worker->busy());
+    EXPECT_EQ(worker->currentJob(), first);
     EXPECT_EQ(worker->jobName(), "first");
-    EXPECT_FALSE(worker->submit("second", [](JobContext&) { ADD_FAILURE() << "ran"; }));
+    EXPECT_EQ(worker->submit("second", [](JobContext&) { ADD_FAILURE() << "ran"; }), 0u);
     release.set_value();
     ASSERT_TRUE(worker->waitIdle(WAIT_MS));
-    EXPECT_TRUE(worker->submit("third", [](JobContext&) {}));
+    EXPECT_EQ(worker->currentJob(), 0u);
+    const DeviceWorker::JobId third = worker->submit("third", [](JobContext&) {});
+    EXPECT_NE(third, 0u);
+    EXPECT_NE(third, first);
     ASSERT_TRUE(worker->waitIdle(WAIT_MS));
 }
 
